@@ -49,7 +49,8 @@ CString TarnelPolicyMgr::getJavaHome()
     if (!RegistryValue::readText(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, "CurrentVersion", version))
         return CString();
     // The whole version text is compared and used, however long, as long as the
-    // per-version key path fits its buffer; a longer one finds no runtime.
+    // per-version key path fits its buffer. Read from 128 bytes, the text holds at most
+    // 127 characters, so the path (170 at most) always fits; the test only guards that.
     if (std::strcmp(version, "1.5") < 0) return CString();
     CString versionKey = CString(kJavaRuntimeKey) + "\\" + version;
     if (static_cast<size_t>(versionKey.GetLength()) >= kKeyPathBytes) return CString();
