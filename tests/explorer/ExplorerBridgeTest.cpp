@@ -136,6 +136,7 @@ TEST_F(ExplorerBridge, TwoBridgesAtOnceBothReachLaunch)
     EXPECT_EQ(fullRun(second), standIn.callsOf(two.processId()));
     // Both were in launch at the same time: the second launch came before the first release.
     Lines all = standIn.calls();
+    ASSERT_EQ(16u, all.size());
     auto secondLaunch = std::find(all.begin(), all.end(), launchCall(all[5] == launchCall(first) ? second : first));
     auto firstRelease = std::find(all.begin(), all.end(), "quenby.QuenbyTray release");
     EXPECT_LT(secondLaunch - all.begin(), firstRelease - all.begin());
