@@ -1,3 +1,4 @@
+#include "HandOverCalls.h"
 #include "InstallationLayout.h"
 #include "MessageBoxWatcher.h"
 #include "StandInServer.h"
@@ -22,20 +23,6 @@ const Lines kDebugBoxes = {debugBox("Before quenbyAddRegistry.TestTarnelInstall(
                            debugBox("Before isualAction.CreateDispatch()"),
                            debugBox("Before quenbyTray.CreateDispatch()"), debugBox("Before quenbyTray.launch()")};
 const Lines kFourAnswers = {"OK", "OK", "OK", "OK"};
-
-std::string launchCall(const std::string& commandLine)
-{
-    return "quenby.QuenbyTray 1 VT_BSTR(" + std::to_string(commandLine.size()) + "):" + commandLine + " (no result)";
-}
-
-// What the Java side sees of a whole run, when DISPID 7 answers false and 9 answers 0.
-Lines fullRun(const std::string& commandLine)
-{
-    return {"quenby.visualAction create", "quenby.visualAction 7",
-            "quenby.visualAction 9",      "quenby.visualAction 11 VT_I4:0 VT_BOOL:0",
-            "quenby.QuenbyTray create",   launchCall(commandLine),
-            "quenby.QuenbyTray release",  "quenby.visualAction release"};
-}
 
 class ExplorerBridge : public ::testing::Test {
 protected:
