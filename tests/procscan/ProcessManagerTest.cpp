@@ -12,20 +12,6 @@ namespace {
 
 const DWORD kExitWaitMs = 5000;
 
-// The identifiers of the given processes in the order a new snapshot lists them.
-std::vector<DWORD> inSnapshotOrder(std::vector<DWORD> pids)
-{
-    std::vector<DWORD> order;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (std::find(pids.begin(), pids.end(), entry.th32ProcessID) != pids.end())
-            order.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return order;
-}
-
 std::string ownImageName()
 {
     char path[MAX_PATH];
