@@ -372,4 +372,60 @@ TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
     SetEnvironmentVariableA("PATH", savedPath);
 }
 
+// Wine, like Windows, runs an APC queued to the main thread of a process created
+// suspended before the program's own code: loading mtaloader.dll there puts that
+// thread into the multithreaded apartment, so the launcher's real OLE start-up fails
+// with RPC_E_CHANGED_MODE, the one failure of it that a test can bring about.
+class StartLauncherInMultithreadedApartment : public StartLauncher {
+protected:
+    LauncherRun runWithOleFailing()
+    {
+        LauncherRun result;
+        std::string line = quoted(program), dll = windowsPathOf(MTALOADER_DLL);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                            &startup, &process)) {
+            ADD_FAILURE() << "CreateProcessA " << program << " failed, error " << GetLastError();
+            return result;
+        }
+        void* remoteName = VirtualAllocEx(process.hProcess, nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE,
+                                          PAGE_READWRITE);
+        EXPECT_TRUE(remoteName && WriteProcessMemory(process.hProcess, remoteName, dll.c_str(), dll.size() + 1, nullptr));
+        // kernel32 lies at the same address in every process of the session.
+        auto loadLibrary = reinterpret_cast<PAPCFUNC>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+        EXPECT_NE(0u, QueueUserAPC(loadLibrary, process.hThread, reinterpret_cast<ULONG_PTR>(remoteName)));
+
+        MessageBoxWatcher watcher(process.dwProcessId, {"OK"});
+        ResumeThread(process.hThread);
+        if (WaitForSingleObject(process.hProcess, 20000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, STILL_ACTIVE);
+        GetExitCodeProcess(process.hProcess, &result.exitCode);
+        result.boxes = watcher.stop();
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return result;
+    }
+};
+
+// OLE comes first: its failure shows even when the preference says not to start, and
+// nothing else happens, the probe included.
+TEST_F(StartLauncherInMultithreadedApartment, OleFailureShowsString100AndNothingElse)
+{
+    const Lines oleFailureBox = {boxLine("tarnelstart",
+                                         "Echec de l'initialisation OLE. V\xe9rifiez que les biblioth\xe8ques OLE sont "
+                                         "de la bonne version.",
+                                         "OK", "exclamation")};
+    installTray(installation.directory());
+    for (const char* preferred : {"true", "false"}) {
+        standIn.reset();
+        preference.set(REG_SZ, std::string(preferred) + '\0');
+        LauncherRun launcher = runWithOleFailing();
+        EXPECT_EQ(oleFailureBox, launcher.boxes) << preferred;
+        EXPECT_EQ(0u, launcher.exitCode) << preferred;
+        EXPECT_EQ(Lines(), standIn.calls()) << preferred;
+    }
+    EXPECT_EQ("", readFile(trayRecord()));
+}
+
 }  // namespace
