@@ -2,6 +2,7 @@
 // are copies of the sleeper under the names of the tray, the service and Outlook, and
 // its boxes are read and answered by the message-box watcher.
 #include "MessageBoxWatcher.h"
+#include "OleBrokenProcess.h"
 #include "RegistryTestKey.h"
 #include "SleeperProcess.h"
 #include "TestPaths.h"
@@ -171,10 +172,8 @@ TEST_F(ProcessTool, CaptionIsTheFileNameWithoutExtension)
 }
 
 // OLE start-up is made to fail the way it fails when something has already put the
-// main thread into another apartment: before the tool's own code runs, its main
-// thread loads a test DLL that joins the multithreaded apartment (a user APC queued
-// to the suspended thread is delivered once the loader is done, before the entry
-// point). Then only string 100 is shown, and nothing is ended.
+// main thread into another apartment. Then only string 100 is shown, and nothing is
+// ended.
 TEST_F(ProcessTool, OleFailureShowsString100AndEndsNothing)
 {
     auto tray = startSleeper("tarneltray.exe");
@@ -182,18 +181,8 @@ TEST_F(ProcessTool, OleFailureShowsString100AndEndsNothing)
     auto outlook = startSleeper("outlook.exe");
 
     std::string program = shippedProgram(), line = "\"" + program + "\"";
-    std::string dll = windowsPathOf(MTA_ON_LOAD_DLL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION tool = {};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                               nullptr, &startup, &tool));
-    void* remoteName = VirtualAllocEx(tool.hProcess, nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(nullptr, remoteName);
-    ASSERT_TRUE(WriteProcessMemory(tool.hProcess, remoteName, dll.c_str(), dll.size() + 1, nullptr));
-    // kernel32 lies at the same address in every process of a session.
-    auto loadLibrary = reinterpret_cast<PAPCFUNC>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
-    ASSERT_TRUE(QueueUserAPC(loadLibrary, tool.hThread, reinterpret_cast<ULONG_PTR>(remoteName)));
+    ASSERT_TRUE(startWithOleBroken(program, line, tool)) << "error " << GetLastError();
 
     MessageBoxWatcher watcher(tool.dwProcessId, {"OK"});
     ResumeThread(tool.hThread);

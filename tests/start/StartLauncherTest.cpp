@@ -1,5 +1,6 @@
 #include "InstallationLayout.h"
 #include "MessageBoxWatcher.h"
+#include "OleBrokenProcess.h"
 #include "StandInServer.h"
 #include "TestPaths.h"
 #include "TestSupport.h"
@@ -372,30 +373,17 @@ TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
     SetEnvironmentVariableA("PATH", savedPath);
 }
 
-// Wine, like Windows, runs an APC queued to the main thread of a process created
-// suspended before the program's own code: loading mtaloader.dll there puts that
-// thread into the multithreaded apartment, so the launcher's real OLE start-up fails
-// with RPC_E_CHANGED_MODE, the one failure of it that a test can bring about.
+// The launcher's real OLE start-up made to fail (see OleBrokenProcess.h).
 class StartLauncherInMultithreadedApartment : public StartLauncher {
 protected:
     LauncherRun runWithOleFailing()
     {
         LauncherRun result;
-        std::string line = quoted(program), dll = windowsPathOf(MTALOADER_DLL);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                            &startup, &process)) {
-            ADD_FAILURE() << "CreateProcessA " << program << " failed, error " << GetLastError();
+        if (!startWithOleBroken(program, quoted(program), process)) {
+            ADD_FAILURE() << "starting " << program << " with OLE broken failed, error " << GetLastError();
             return result;
         }
-        void* remoteName = VirtualAllocEx(process.hProcess, nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE,
-                                          PAGE_READWRITE);
-        EXPECT_TRUE(remoteName && WriteProcessMemory(process.hProcess, remoteName, dll.c_str(), dll.size() + 1, nullptr));
-        // kernel32 lies at the same address in every process of the session.
-        auto loadLibrary = reinterpret_cast<PAPCFUNC>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
-        EXPECT_NE(0u, QueueUserAPC(loadLibrary, process.hThread, reinterpret_cast<ULONG_PTR>(remoteName)));
 
         MessageBoxWatcher watcher(process.dwProcessId, {"OK"});
         ResumeThread(process.hThread);
