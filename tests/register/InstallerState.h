@@ -1,0 +1,84 @@
+// Machine state that the installer tool reads and writes, laid out by a test and put
+// back afterwards: Office's installation keys, the user profiles of HKEY_USERS with
+// or without Outlook settings, and process environment variables.
+#pragma once
+
+#include "RegistryTestKey.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// One environment variable of this process (and so of the programs it starts), set
+// or removed for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value);
+    ~ScopedVariable();
+    void set(const char* value);
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string m_name;
+    bool m_had;
+    std::string m_saved;
+};
+
+// HKLM SOFTWARE\Microsoft\Office (the 32-bit view), empty for the test.
+class OfficeKeys {
+public:
+    OfficeKeys() : m_key(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Office") {}
+    // What an Office installation with Outlook leaves: ...\<version>\Outlook\InstallRoot Path.
+    void installOutlook(const std::string& version) { m_key.setText("Path", "C:\\Office\\", version + "\\Outlook\\InstallRoot"); }
+    void clear() { m_key.clear(); }
+    RegistryTestKey& key() { return m_key; }
+
+private:
+    RegistryTestKey m_key;
+};
+
+// HKEY_USERS: the Office settings of every profile there are put aside, and the test
+// adds profiles of its own ("TarnelTest" + name), all removed again afterwards.
+class UserProfiles {
+public:
+    UserProfiles();
+    // A new profile, with Outlook settings (Software\Microsoft\Office\Outlook) or
+    // with other software settings only; returns its name.
+    std::string add(const std::string& name, bool outlookSettings);
+    // A profile whose Outlook settings key is volatile: nothing lasting can be
+    // created below it, so writing the add-in key fails.
+    std::string addUnwritable(const std::string& name);
+    // The profile of the user running the tests (HKEY_CURRENT_USER).
+    std::string currentUser() const { return m_currentUser; }
+    void giveOutlookSettings(const std::string& profile);
+    void removeOutlookSettings(const std::string& profile);
+    std::vector<std::string> all() const;
+
+private:
+    std::vector<std::unique_ptr<RegistryTestKey>> m_saved;
+    std::string m_currentUser;
+};
+
+// An existing key that refuses to be opened for writing: its access list denies
+// everyone KEY_SET_VALUE and KEY_CREATE_SUB_KEY. Its own security comes back after.
+class WriteDeniedKey {
+public:
+    WriteDeniedKey(HKEY root, const std::string& path);
+    ~WriteDeniedKey();
+    WriteDeniedKey(const WriteDeniedKey&) = delete;
+    WriteDeniedKey& operator=(const WriteDeniedKey&) = delete;
+
+private:
+    HKEY m_root;
+    std::string m_path;
+    std::vector<BYTE> m_saved;
+};
+
+// The values of the Outlook add-in key of a profile, each as name=type:size:data,
+// sorted by name and joined by "; "; empty when the profile has no add-in key.
+std::string addinValuesOf(const std::string& profile);
+// What the installer writes there.
+extern const char kAddinValues[];
