@@ -16,6 +16,8 @@
 
 namespace {
 
+using TestSupport::ScopedCurrentDirectory;
+using TestSupport::ScopedEnvironment;
 using Lines = std::vector<std::string>;
 
 const char* const kStepLines[] = {
@@ -55,40 +57,6 @@ std::string reason(DWORD code) { return std::string(TarnelErrorMgr().formatError
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string runtimeLib()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "(no key)";
-    char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    LONG status = RegQueryValueExA(key, "RuntimeLib", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(data) : "(no value)";
-}
-
-void setRuntimeLib(const std::string& value)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", 0, KEY_SET_VALUE, &key));
-    RegSetValueExA(key, "RuntimeLib", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
-// Where this process (and so the program it starts) stands, for one case.
-class ScopedCurrentDirectory {
-public:
-    explicit ScopedCurrentDirectory(const std::string& directory)
-    {
-        GetCurrentDirectoryA(MAX_PATH, m_saved);
-        SetCurrentDirectoryA(directory.c_str());
-    }
-    ~ScopedCurrentDirectory() { SetCurrentDirectoryA(m_saved); }
-
-private:
-    char m_saved[MAX_PATH];
-};
-
 // A machine ready for a whole run: an installation with the add-in stand-in beside
 // tarnel.dll, a Java home whose lib\ext holds the three stale jars and one other, Office
 // 12.0 with Outlook, Outlook settings in the current user's profile and in one profile
@@ -105,7 +73,7 @@ struct Machine {
         profiles.giveOutlookSettings(profiles.currentUser());
         withOutlook = profiles.add("WithOutlook", true);
         withoutOutlook = profiles.add("WithoutOutlook", false);
-        setRuntimeLib(kEarlierRuntimeLib);
+        installation.setRuntimeLib(kEarlierRuntimeLib);
     }
 
     std::string extDirectory() const { return installation.javaHome() + "lib\\ext\\"; }
@@ -132,8 +100,8 @@ struct Machine {
     std::string withOutlook, withoutOutlook;
     TestSupport::ScratchDirectory appData{"appdata"};
     std::string calls = appData.path() + "addin-calls.txt";
-    ScopedVariable appDataVariable{"APPDATA", appData.path().substr(0, appData.path().size() - 1).c_str()};
-    ScopedVariable recordVariable{"TARNEL_ADDIN_RECORD", calls.c_str()};
+    ScopedEnvironment appDataVariable{"APPDATA", appData.path().substr(0, appData.path().size() - 1).c_str()};
+    ScopedEnvironment recordVariable{"TARNEL_ADDIN_RECORD", calls.c_str()};
     std::string regsvr32 = std::string(getenv("SystemRoot")) + "\\system32\\regsvr32.exe";
 };
 
@@ -179,7 +147,7 @@ TEST(InstallerRun, WholeRunDoesEveryStepAndLogsSixteenLines)
         SCOPED_TRACE(sources[round]);
         EXPECT_EQ(Lines(), run(commandLine("/" + sources[round] + "/")));
         EXPECT_EQ(logUpTo(15) + (round == 1 ? logUpTo(15) : ""), machine.log()) << "the log only grows";
-        EXPECT_EQ(values[round], runtimeLib());
+        EXPECT_EQ(values[round], machine.installation.runtimeLib());
         EXPECT_FALSE(machine.staleJarsLeft());
         EXPECT_TRUE(exists(machine.extDirectory() + "other.jar"));
         EXPECT_EQ("stand-in local_policy.jar", TestSupport::readFile(machine.securityDirectory() + "local_policy.jar"));
@@ -195,6 +163,9 @@ TEST(InstallerRun, WholeRunDoesEveryStepAndLogsSixteenLines)
 
 // Each failure stops the run at its step, with its box or none, and undoes nothing:
 // the log ends with the failing step's line, and what earlier steps did stays.
+// Not staged: step 11 failing after step 10 found a version (Office would have to go
+// between two reads a moment apart), and the guard's "Unknown Installation Failure"
+// box (only an exhausted heap raises inside the sequence).
 TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
 {
     const std::string unwritableKey =
@@ -212,7 +183,7 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
     };
     auto none = [](const Machine&) { return Lines(); };
     std::unique_ptr<WriteDeniedKey> denied;
-    std::unique_ptr<ScopedVariable> refusing;
+    std::unique_ptr<ScopedEnvironment> refusing;
     const Case cases[] = {
         {"HKLM SOFTWARE\\Tarnel refuses writing",
          [&](Machine&) { denied = std::make_unique<WriteDeniedKey>(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel"); },
@@ -243,7 +214,7 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
          [](Machine& m) { m.installation.remove("TarnelOutlook.dll"); },
          [](const Machine& m) { return Lines({launchFailureBox(m)}); }, 14},
         {"the add-in refuses to register",
-         [&](Machine&) { refusing = std::make_unique<ScopedVariable>("TARNEL_ADDIN_FAIL", "1"); },
+         [&](Machine&) { refusing = std::make_unique<ScopedEnvironment>("TARNEL_ADDIN_FAIL", "1"); },
          [](const Machine& m) { return Lines({launchFailureBox(m)}); }, 14},
     };
     for (const Case& c : cases) {
@@ -255,7 +226,7 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
         refusing.reset();
         EXPECT_EQ(logUpTo(c.lastStep), machine.log());
         EXPECT_EQ(c.lastStep == 4 ? Machine::kEarlierRuntimeLib : machine.installation.directory() + "tarnel.dll",
-                  runtimeLib());
+                  machine.installation.runtimeLib());
         EXPECT_EQ(c.lastStep == 4, machine.staleJarsLeft());
         // The add-in keys of step 13 stay when the registration fails; without
         // Office, none is written.
@@ -274,7 +245,7 @@ TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOnTheCurrentDrive)
 {
     Machine machine;
     RegistryTestKey javaRuntimes(HKEY_LOCAL_MACHINE, "SOFTWARE\\JavaSoft\\Java Runtime Environment");
-    ScopedVariable javaHome("VELMORA_JAVA_HOME", nullptr);
+    ScopedEnvironment javaHome("VELMORA_JAVA_HOME", nullptr);
     TestSupport::ScratchDirectory here("cwd");
     ScopedCurrentDirectory standing(here.path());
     const std::string strayJar = here.path().substr(0, 2) + "\\lib\\ext\\tarnel_app.jar";
@@ -317,7 +288,7 @@ TEST(InstallerRun, SourceDirectoryIsTheTextBetweenTheFirstTwoSlashes)
     for (const Case& c : cases) {
         DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
         EXPECT_EQ(Lines(), run(c.line)) << c.line;
-        EXPECT_EQ(c.runtimeLib, runtimeLib()) << c.line;
+        EXPECT_EQ(c.runtimeLib, machine.installation.runtimeLib()) << c.line;
         EXPECT_EQ(logUpTo(10), machine.log()) << c.line;
     }
 }
@@ -330,7 +301,7 @@ TEST(InstallerRun, CommandLineWithoutTwoSlashesShowsTheUsageBox)
         DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
         EXPECT_EQ(Lines({errorBox(kUsage)}), run(line)) << line;
         EXPECT_EQ(logUpTo(2), machine.log()) << line;
-        EXPECT_EQ(Machine::kEarlierRuntimeLib, runtimeLib()) << line;
+        EXPECT_EQ(Machine::kEarlierRuntimeLib, machine.installation.runtimeLib()) << line;
         EXPECT_TRUE(machine.staleJarsLeft()) << line;
     }
 }
@@ -345,13 +316,13 @@ TEST(InstallerRun, StepLogGoesToAppDataOrTheCurrentDirectoryOrIntoBoxes)
         SCOPED_TRACE("APPDATA not set: the current directory");
         TestSupport::ScratchDirectory here("cwd");
         ScopedCurrentDirectory standing(here.path());
-        ScopedVariable unset("APPDATA", nullptr);
+        ScopedEnvironment unset("APPDATA", nullptr);
         EXPECT_EQ(usage, run("\"" + kProgram + "\""));
         EXPECT_EQ(logUpTo(2), TestSupport::readFile(here.path() + "tarnel.log"));
     }
     {
         SCOPED_TRACE("APPDATA names no folder: a box for every line, and every step runs");
-        ScopedVariable missing("APPDATA", (machine.appData.path() + "missing").c_str());
+        ScopedEnvironment missing("APPDATA", (machine.appData.path() + "missing").c_str());
         Lines expected;
         for (int step = 0; step <= 2; ++step)
             expected.push_back(warningBox(std::string("Failure: Impossible to log this message in tarnel.log\n") + kStepLines[step]));
@@ -360,6 +331,8 @@ TEST(InstallerRun, StepLogGoesToAppDataOrTheCurrentDirectoryOrIntoBoxes)
     }
     {
         // The marker is looked for in c:\temp whatever the test's own folders are.
+        // Creating or removing it during a run is not shown: nothing here acts
+        // between one box and the next.
         SCOPED_TRACE("the marker file c:\\temp\\tarnel.txt: each line in a box, none in the file");
         bool hadTemp = exists("c:\\temp");
         CreateDirectoryA("c:\\temp", nullptr);

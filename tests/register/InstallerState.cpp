@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -48,23 +47,6 @@ std::string currentUserProfile()
 
 const char kAddinValues[] =
     "CommandLineSafe=4:4:0; Description=1:14:Quenby Add-In; FriendlyName=1:7:Quenby; LoadBehavior=4:4:3";
-
-ScopedVariable::ScopedVariable(const char* name, const char* value) : m_name(name)
-{
-    const char* previous = std::getenv(name);
-    m_had = previous != nullptr;
-    if (previous) m_saved = previous;
-    set(value);
-}
-
-ScopedVariable::~ScopedVariable() { set(m_had ? m_saved.c_str() : nullptr); }
-
-void ScopedVariable::set(const char* value)
-{
-    // The C runtime's copy and the process block that children inherit, both.
-    _putenv((m_name + "=" + (value ? value : "")).c_str());
-    SetEnvironmentVariableA(m_name.c_str(), value);
-}
 
 UserProfiles::UserProfiles() : m_currentUser(currentUserProfile())
 {

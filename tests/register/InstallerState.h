@@ -1,6 +1,6 @@
 // Machine state that the installer tool reads and writes, laid out by a test and put
 // back afterwards: Office's installation keys, the user profiles of HKEY_USERS with
-// or without Outlook settings, and process environment variables.
+// or without Outlook settings, and a key that refuses writing.
 #pragma once
 
 #include "RegistryTestKey.h"
@@ -10,22 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// One environment variable of this process (and so of the programs it starts), set
-// or removed for the life of the object.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value);
-    ~ScopedVariable();
-    void set(const char* value);
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string m_name;
-    bool m_had;
-    std::string m_saved;
-};
 
 // HKLM SOFTWARE\Microsoft\Office (the 32-bit view), empty for the test.
 class OfficeKeys {
@@ -42,6 +26,9 @@ private:
 
 // HKEY_USERS: the Office settings of every profile there are put aside, and the test
 // adds profiles of its own ("TarnelTest" + name), all removed again afterwards.
+// Windows holds only loaded hives directly under HKEY_USERS and refuses new keys there;
+// Wine takes them, which is what lets a test lay out several profiles. What the
+// installer does with each (enumerate, test, create below) is the same on both.
 class UserProfiles {
 public:
     UserProfiles();

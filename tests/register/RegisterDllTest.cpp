@@ -13,6 +13,7 @@
 
 namespace {
 
+using TestSupport::ScopedEnvironment;
 using Lines = std::vector<std::string>;
 
 std::string launchFailureBox(const std::string& tool, const std::string& library, const std::string& reason)
@@ -44,8 +45,8 @@ protected:
                                              "system32\\regsvr32.exe");
     std::string record = systemRoot.path() + "system32\\regsvr32.cmdline";
     std::string root = systemRoot.path().substr(0, systemRoot.path().size() - 1);
-    ScopedVariable systemRootVariable{"SystemRoot", root.c_str()};
-    ScopedVariable exitCode{"RECORDER_EXIT_CODE", nullptr};
+    ScopedEnvironment systemRootVariable{"SystemRoot", root.c_str()};
+    ScopedEnvironment exitCode{"RECORDER_EXIT_CODE", nullptr};
 };
 
 TEST_F(RegisterDllRun, ToolGetsTheLibraryAsGivenThenSlashS)
@@ -83,7 +84,7 @@ TEST_F(RegisterDllRun, WithoutSystemRootTheToolIsLookedForAlongPath)
     systemRootVariable.set(nullptr);
     {
         // Nowhere: the current drive's root has no system32, nor has PATH's folder.
-        ScopedVariable path("PATH", elsewhere.path().c_str());
+        ScopedEnvironment path("PATH", elsewhere.path().c_str());
         Lines boxes;
         EXPECT_EQ(-1, run("\"C:\\T\\TarnelOutlook.dll\"", boxes));
         EXPECT_EQ(Lines({launchFailureBox(tool, "\"C:\\T\\TarnelOutlook.dll\"", "File or path is not found")}), boxes);
@@ -91,7 +92,7 @@ TEST_F(RegisterDllRun, WithoutSystemRootTheToolIsLookedForAlongPath)
     }
     {
         // A PATH folder in front of the whole name: "<folder>\" + "\system32\...".
-        ScopedVariable path("PATH", (elsewhere.path() + ";" + root).c_str());
+        ScopedEnvironment path("PATH", (elsewhere.path() + ";" + root).c_str());
         Lines boxes;
         EXPECT_EQ(0, run("lib.dll", boxes));
         EXPECT_EQ(Lines(), boxes);
@@ -109,7 +110,7 @@ TEST_F(RegisterDllRun, StockToolsFailureCodeIsTheResult)
     std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
                                          "TarnelOutlook.dll");
     std::string calls = elsewhere.path() + "calls.txt";
-    ScopedVariable recordVariable("TARNEL_ADDIN_RECORD", calls.c_str());
+    ScopedEnvironment recordVariable("TARNEL_ADDIN_RECORD", calls.c_str());
     const std::string library = "\"" + addin + "\"";
     const std::string tool = std::string(windows) + "\\system32\\regsvr32.exe";
     {
@@ -118,7 +119,7 @@ TEST_F(RegisterDllRun, StockToolsFailureCodeIsTheResult)
         EXPECT_EQ(Lines(), boxes);
     }
     {
-        ScopedVariable fail("TARNEL_ADDIN_FAIL", "1");
+        ScopedEnvironment fail("TARNEL_ADDIN_FAIL", "1");
         Lines boxes;
         EXPECT_EQ(5, run(library, boxes));
         EXPECT_EQ(Lines({launchFailureBox(tool, library, "")}), boxes);

@@ -129,7 +129,9 @@ TEST_F(RegistryWriters, OfficeGoneOnceTheValuesAreWrittenKeepsThemAndSaysSo)
 }
 
 // Through a key opened for reading only, every write is refused: the box names the
-// value, the writer closes the key, and the values written before stay.
+// value and the writer closes the key. (A key that takes FriendlyName and then refuses
+// Description cannot be staged from outside, on Windows or Wine: access is granted per
+// handle, so the add-in values are seen failing only at the first.)
 TEST_F(RegistryWriters, FailedWriteNamesTheValueAndClosesTheKey)
 {
     std::string profile = profiles.add("A", true);
