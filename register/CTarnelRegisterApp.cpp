@@ -79,6 +79,8 @@ BOOL CTarnelRegisterApp::InitInstance()
             return FALSE;
         }
         WriteLog("3 - srcDir.Find(...)");
+        // One backslash at the end; under a double-byte code page a character whose
+        // second byte is 0x5C is not one.
         TarnelPolicyMgr policyMgr;
         srcDir = policyMgr.addTrailingBackslash(srcDir.Left(second));
 
