@@ -45,7 +45,8 @@ public:
     // Writes the four add-in values into the key and closes it, then checks that
     // Office with Outlook is still there.
     BOOL WriteOutlookAddinValues(HKEY key);
-    // Create or open a key with KEY_WRITE access; the caller closes it.
+    // Create or open a key with KEY_WRITE access; the caller closes it. A path of more
+    // than 259 characters is refused, with the same box.
     BOOL CreateUsersKey(HKEY root, HKEY& key, CString keyPath);
     BOOL CreateMachineKey(HKEY& key, CString keyPath);
     // Write one value; after a failure the key is closed. keyPath only names the key
