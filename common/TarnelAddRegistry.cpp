@@ -82,3 +82,137 @@ CString TarnelAddRegistry::getClasspath()
     for (const CString& jar : runtimeJars) classpath += directory + jar + ";";
     return classpath;
 }
+
+// The installer's registry writers.
+
+namespace {
+
+const char kTarnelKey[] = "SOFTWARE\\Tarnel";
+const char kOutlookSettings[] = "Software\\Microsoft\\Office\\Outlook";
+const char kAddinKey[] = "Software\\Microsoft\\Office\\Outlook\\Addins\\Tarnelmail.Connect";
+const char* const kOfficeVersions[] = {"13.0", "12.0", "11.0", "10.0"};
+const char kNoOffice[] = "0";
+// Key paths are limited to what a 260-character buffer holds; profile names to 260.
+const int kMaxKeyPathChars = MAX_PATH - 1;
+const DWORD kProfileNameChars = MAX_PATH + 1;
+
+BOOL registryFailure(const CString& text)
+{
+    AfxMessageBox(text, MB_OK | MB_ICONERROR);
+    return FALSE;
+}
+
+bool keyExists(HKEY root, const CString& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+CString TarnelAddRegistry::GetErrorText(DWORD code) { return TarnelErrorMgr().formatError(code); }
+
+BOOL TarnelAddRegistry::CreateKey(HKEY root, const char* rootName, HKEY& key, const CString& keyPath)
+{
+    LONG status = keyPath.GetLength() > kMaxKeyPathChars
+                      ? ERROR_FILENAME_EXCED_RANGE
+                      : RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                                        &key, nullptr);
+    if (status == ERROR_SUCCESS) return TRUE;
+    return registryFailure(CString("Registry failure. Could not create the registry key: ") + "\n" + rootName + "\\" +
+                           keyPath + "\n" + "Reason: " + GetErrorText(status));
+}
+
+BOOL TarnelAddRegistry::CreateUsersKey(HKEY root, HKEY& key, CString keyPath)
+{
+    return CreateKey(root, "HKEY_USERS", key, keyPath);
+}
+
+BOOL TarnelAddRegistry::CreateMachineKey(HKEY& key, CString keyPath)
+{
+    return CreateKey(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", key, keyPath);
+}
+
+BOOL TarnelAddRegistry::SetStringValue(HKEY key, DWORD type, CString keyPath, CString valueName, CString text)
+{
+    LONG status = RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(static_cast<const char*>(text)),
+                                 text.GetLength() + 1);
+    if (status == ERROR_SUCCESS) return TRUE;
+    RegCloseKey(key);
+    return registryFailure("Registry failure. Could not add value to the registry key: " + keyPath + "\n" + "Name : " +
+                           valueName + "\n" + "Value: " + text + "\n" + "Reason: " + GetErrorText(status));
+}
+
+BOOL TarnelAddRegistry::SetDwordValue(HKEY key, CString keyPath, CString valueName, DWORD number)
+{
+    LONG status = RegSetValueExA(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    if (status == ERROR_SUCCESS) return TRUE;
+    RegCloseKey(key);
+    return registryFailure("Registry failure. Could not add value to the registry key: " + keyPath + "\n" + "Name : " +
+                           valueName + "\n" + "\n" + "Reason: " + GetErrorText(status));
+}
+
+BOOL TarnelAddRegistry::AddTarnelDll(CString sRuntimeLib)
+{
+    HKEY key;
+    if (!CreateMachineKey(key, kTarnelKey)) return FALSE;
+    if (!SetStringValue(key, REG_SZ, kTarnelKey, "RuntimeLib", sRuntimeLib)) return FALSE;  // closed it
+    RegCloseKey(key);
+    return TRUE;
+}
+
+BOOL TarnelAddRegistry::IsOutlookOfficeInstalled(CString version)
+{
+    // Only whether the value can be read counts, not its type or content.
+    CString path;
+    return RegistryValue::readText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Office\\" + version + "\\Outlook\\InstallRoot",
+                                   "Path", path);
+}
+
+CString TarnelAddRegistry::GetOfficeVersion()
+{
+    for (const char* version : kOfficeVersions)
+        if (IsOutlookOfficeInstalled(version)) return version;
+    return kNoOffice;
+}
+
+BOOL TarnelAddRegistry::WriteOutlookAddinValues(HKEY key)
+{
+    // A failed write has closed the key already.
+    if (!SetStringValue(key, REG_SZ, kAddinKey, "FriendlyName", "Quenby") ||
+        !SetStringValue(key, REG_SZ, kAddinKey, "Description", "Quenby Add-In") ||
+        !SetDwordValue(key, kAddinKey, "LoadBehavior", 3) || !SetDwordValue(key, kAddinKey, "CommandLineSafe", 0))
+        return FALSE;
+    RegCloseKey(key);
+
+    if (GetOfficeVersion() != kNoOffice) return TRUE;
+    return registryFailure(CString("Microsoft Office 9.0/10.0/11.0 not found on this PC.\n") +
+                           "Quenby Plug-in for Office will not be installed. ");
+}
+
+BOOL TarnelAddRegistry::AddOutlookInfos(CString /*language*/)
+{
+    // With no subkey the predefined handle itself comes back, which may enumerate.
+    HKEY users;
+    if (RegOpenKeyExA(HKEY_USERS, nullptr, 0, KEY_QUERY_VALUE, &users) != ERROR_SUCCESS) return FALSE;
+
+    BOOL written = FALSE;
+    BOOL failed = FALSE;
+    char profile[kProfileNameChars];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = kProfileNameChars;
+        if (RegEnumKeyExA(users, index, profile, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        // Only a profile with Outlook settings gets the add-in.
+        if (!keyExists(HKEY_USERS, CString(profile) + "\\" + kOutlookSettings)) continue;
+        HKEY addin;
+        if (!CreateUsersKey(HKEY_USERS, addin, CString(profile) + "\\" + kAddinKey) || !WriteOutlookAddinValues(addin)) {
+            failed = TRUE;
+            break;
+        }
+        written = TRUE;
+    }
+    RegCloseKey(users);
+    return written && !failed;
+}

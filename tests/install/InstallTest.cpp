@@ -39,15 +39,6 @@ void setEnvironment(const char* name, const char* value)
     _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
 }
 
-void setRuntimeLib(const std::string& value)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", 0, KEY_SET_VALUE, &key));
-    RegSetValueExA(key, "RuntimeLib", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
 class InstallationTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -115,9 +106,9 @@ TEST_F(InstallationTest, InstallationDirectoryNotFound)
 {
     const Lines tarnelDllNotFound = {
         errorBox(std::string("tarnel.dll not found! \n") + kReinstall)};
-    setRuntimeLib(dir + "other.dll");  // gives the one-character directory "\"
+    installation.setRuntimeLib(dir + "other.dll");  // gives the one-character directory "\"
     EXPECT_EQ(tarnelDllNotFound, failingBoxes());
-    setRuntimeLib("tarnel.dll");
+    installation.setRuntimeLib("tarnel.dll");
     EXPECT_EQ(tarnelDllNotFound, failingBoxes());
 }
 

@@ -1,0 +1,350 @@
+// TarnelRegister as a real process under Wine, with its real boxes, the real
+// registry (the 32-bit view of HKLM, HKEY_USERS with profiles of the test's own), the
+// stock regsvr32 and the stand-in add-in, and its step log in an APPDATA of the
+// test's own.
+#include "common/TarnelErrorMgr.h"
+
+#include "InstallationLayout.h"
+#include "InstallerState.h"
+#include "MessageBoxWatcher.h"
+#include "TestPaths.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using TestSupport::ScopedCurrentDirectory;
+using TestSupport::ScopedEnvironment;
+using Lines = std::vector<std::string>;
+
+const char* const kStepLines[] = {
+    "0 - Load...",
+    "1 - Begin...",
+    "2 - GetCommandLine()...",
+    "3 - srcDir.Find(...)",
+    "4 - TarnelAddRegistry.AddTarnelDll(sRuntimeLib)...",
+    "5 - TarnelPolicyMgr.getJavaHome()...",
+    "6 - DeleteFile(fileToDelete)...",
+    "7 - DeleteFile(fileToDelete)...",
+    "8 - DeleteFile(fileToDelete)...",
+    "9 - TarnelPolicyMgr.copyJavaPolicies(tarnelDirectory, javaHomeDirectory)...",
+    "10 - TarnelAddRegistry.GetOfficeVersion()...",
+    "11 - TarnelAddRegistry.IsOutlookOfficeInstalled(sOfficeVersion)...",
+    "12 - TarnelAddRegistry.GetUserLanguage()...",
+    "13 - TarnelAddRegistry.AddOutlookInfos(language)...",
+    "14 - RegisterDll.Regsvr32(TarnelOutlookDll)...",
+    "15 - End (Done)!",
+};
+const char* const kStaleJars[] = {"tarnel_app.jar", "tarnel_provider.jar", "tarnel_crypto.jar"};
+const char kUsage[] = "Usage :\n\t QuenbyRegister /SourceDir/\n\n\t Where SourceDir is the location of ressources to register";
+
+// The log of a run that ended after step `last`, each line ending with CR LF.
+std::string logUpTo(int last)
+{
+    std::string log;
+    for (int step = 0; step <= last; ++step) log += std::string(kStepLines[step]) + "\r\n";
+    return log;
+}
+
+std::string box(const std::string& text, const char* icon) { return boxLine("TarnelRegister", text, "OK", icon); }
+std::string errorBox(const std::string& text) { return box(text, "error"); }
+std::string warningBox(const std::string& text) { return box(text, "exclamation"); }
+
+std::string reason(DWORD code) { return std::string(TarnelErrorMgr().formatError(code)); }
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A machine ready for a whole run: an installation with the add-in stand-in beside
+// tarnel.dll, a Java home whose lib\ext holds the three stale jars and one other, Office
+// 12.0 with Outlook, Outlook settings in the current user's profile and in one profile
+// of the test's own, beside one without, and RuntimeLib naming another place. The log
+// goes to an APPDATA of its own, and the stand-in records each registration.
+struct Machine {
+    Machine()
+    {
+        installation.install(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll").substr(2));
+        CreateDirectoryA(extDirectory().c_str(), nullptr);
+        for (const char* jar : kStaleJars) TestSupport::writeFile(extDirectory() + jar, "stale");
+        TestSupport::writeFile(extDirectory() + "other.jar", "other");
+        office.installOutlook("12.0");
+        profiles.giveOutlookSettings(profiles.currentUser());
+        withOutlook = profiles.add("WithOutlook", true);
+        withoutOutlook = profiles.add("WithoutOutlook", false);
+        installation.setRuntimeLib(kEarlierRuntimeLib);
+    }
+
+    std::string extDirectory() const { return installation.javaHome() + "lib\\ext\\"; }
+    std::string securityDirectory() const { return installation.javaHome() + "lib\\security\\"; }
+    bool staleJarsLeft() const
+    {
+        for (const char* jar : kStaleJars)
+            if (exists(extDirectory() + jar)) return true;
+        return false;
+    }
+    std::string log() const { return TestSupport::readFile(appData.path() + "tarnel.log"); }
+    std::string registrations() const { return TestSupport::readFile(calls); }
+    // The stand-in's record of one registration by the stock tool, as it saw it.
+    std::string registration() const
+    {
+        return installation.directory() + "TarnelOutlook.dll|" + regsvr32 + " " + addinArgument() + " /s\r\n";
+    }
+    std::string addinArgument() const { return "\"" + installation.directory() + "TarnelOutlook.dll\""; }
+
+    static constexpr const char* kEarlierRuntimeLib = "C:\\Earlier\\tarnel.dll";
+    InstallationLayout installation;
+    OfficeKeys office;
+    UserProfiles profiles;
+    std::string withOutlook, withoutOutlook;
+    TestSupport::ScratchDirectory appData{"appdata"};
+    std::string calls = appData.path() + "addin-calls.txt";
+    ScopedEnvironment appDataVariable{"APPDATA", appData.path().substr(0, appData.path().size() - 1).c_str()};
+    ScopedEnvironment recordVariable{"TARNEL_ADDIN_RECORD", calls.c_str()};
+    std::string regsvr32 = std::string(getenv("SystemRoot")) + "\\system32\\regsvr32.exe";
+};
+
+const std::string kProgram = windowsPathOf(TARNELREGISTER_EXE);
+
+std::string commandLine(const std::string& arguments) { return "\"" + kProgram + "\" " + arguments; }
+std::string sourceArgument(const Machine& machine) { return "/" + machine.installation.directory() + "/"; }
+
+// Runs the program with the whole command line given, answering every box OK.
+Lines run(const std::string& line)
+{
+    WatchedProcess process(kProgram, line, Lines(20, "OK"));
+    EXPECT_TRUE(process.started()) << line;
+    Lines boxes = process.wait();
+    EXPECT_EQ(0u, process.exitCode()) << line;
+    return boxes;
+}
+
+std::string launchFailureBox(const Machine& machine)
+{
+    return warningBox("Quenby Install Failure: Impossible to launch " + machine.regsvr32 + " " +
+                      machine.addinArgument() + "\nReason: ");
+}
+
+// Twice on the same machine, the second time with a source directory whose own name
+// holds "tarnel.dll": the installation directory is what the registry gives back,
+// cut at the first "tarnel.dll", for the policy jars and the add-in alike.
+TEST(InstallerRun, WholeRunDoesEveryStepAndLogsSixteenLines)
+{
+    Machine machine;
+    const std::string directory = machine.installation.directory();
+    // The one policy jar that differs is copied; the other is held open against
+    // writing, so a copy over it would end the run with the policy box.
+    TestSupport::writeFile(machine.securityDirectory() + "local_policy.jar", "old policy");
+    TestSupport::writeFile(machine.securityDirectory() + "US_export_policy.jar", "stand-in US_export_policy.jar");
+    HANDLE same = CreateFileA((machine.securityDirectory() + "US_export_policy.jar").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, same);
+
+    const std::string sources[] = {directory, directory + "tarnel.dll files"};
+    const std::string values[] = {directory + "tarnel.dll", directory + "tarnel.dll files\\tarnel.dll"};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(sources[round]);
+        EXPECT_EQ(Lines(), run(commandLine("/" + sources[round] + "/")));
+        EXPECT_EQ(logUpTo(15) + (round == 1 ? logUpTo(15) : ""), machine.log()) << "the log only grows";
+        EXPECT_EQ(values[round], machine.installation.runtimeLib());
+        EXPECT_FALSE(machine.staleJarsLeft());
+        EXPECT_TRUE(exists(machine.extDirectory() + "other.jar"));
+        EXPECT_EQ("stand-in local_policy.jar", TestSupport::readFile(machine.securityDirectory() + "local_policy.jar"));
+        for (const std::string& profile : machine.profiles.all()) {
+            bool outlook = profile == machine.withOutlook || profile == machine.profiles.currentUser();
+            EXPECT_EQ(outlook ? kAddinValues : "", addinValuesOf(profile)) << profile;
+        }
+        EXPECT_EQ(machine.registration() + (round == 1 ? machine.registration() : ""), machine.registrations());
+        for (const char* jar : kStaleJars) TestSupport::writeFile(machine.extDirectory() + jar, "stale");
+    }
+    CloseHandle(same);
+}
+
+// Each failure stops the run at its step, with its box or none, and undoes nothing:
+// the log ends with the failing step's line, and what earlier steps did stays.
+// Not staged: step 11 failing after step 10 found a version (Office would have to go
+// between two reads a moment apart), and the guard's "Unknown Installation Failure"
+// box (only an exhausted heap raises inside the sequence).
+TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
+{
+    const std::string unwritableKey =
+        "HKEY_USERS\\TarnelTestUnwritable\\Software\\Microsoft\\Office\\Outlook\\Addins\\Tarnelmail.Connect";
+    const std::string creationFailure = "Registry failure. Could not create the registry key: \n";
+    struct Case {
+        const char* what;
+        std::function<void(Machine&)> breakIt;
+        std::function<Lines(const Machine&)> boxes;
+        int lastStep;
+    };
+    auto policyBox = [](const Machine& m, DWORD code) {
+        return Lines({errorBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +
+                               m.installation.directory() + "\n" + m.installation.javaHome() + "\n" + reason(code))});
+    };
+    auto none = [](const Machine&) { return Lines(); };
+    std::unique_ptr<WriteDeniedKey> denied;
+    std::unique_ptr<ScopedEnvironment> refusing;
+    const Case cases[] = {
+        {"HKLM SOFTWARE\\Tarnel refuses writing",
+         [&](Machine&) { denied = std::make_unique<WriteDeniedKey>(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel"); },
+         [&](const Machine&) {
+             return Lines({errorBox(creationFailure + "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnel\nReason: " +
+                                    reason(ERROR_ACCESS_DENIED))});
+         },
+         4},
+        {"no lib\\security", [](Machine& m) { RemoveDirectoryA(m.securityDirectory().c_str()); },
+         [&](const Machine& m) { return policyBox(m, ERROR_PATH_NOT_FOUND); }, 9},
+        {"a folder in the place of a policy jar",
+         [](Machine& m) { CreateDirectoryA((m.securityDirectory() + "local_policy.jar").c_str(), nullptr); },
+         [&](const Machine& m) { return policyBox(m, ERROR_ACCESS_DENIED); }, 9},
+        {"no Office", [](Machine& m) { m.office.clear(); }, none, 10},
+        {"Outlook of Office 9.0 only", [](Machine& m) { m.office.clear(); m.office.installOutlook("9.0"); }, none, 10},
+        {"no profile with Outlook settings",
+         [](Machine& m) {
+             m.profiles.removeOutlookSettings(m.profiles.currentUser());
+             m.profiles.removeOutlookSettings(m.withOutlook);
+         },
+         none, 13},
+        {"a profile that cannot be written", [](Machine& m) { m.profiles.addUnwritable("Unwritable"); },
+         [&](const Machine&) {
+             return Lines({errorBox(creationFailure + unwritableKey + "\nReason: " + reason(ERROR_CHILD_MUST_BE_VOLATILE))});
+         },
+         13},
+        {"no add-in in the installation directory",
+         [](Machine& m) { m.installation.remove("TarnelOutlook.dll"); },
+         [](const Machine& m) { return Lines({launchFailureBox(m)}); }, 14},
+        {"the add-in refuses to register",
+         [&](Machine&) { refusing = std::make_unique<ScopedEnvironment>("TARNEL_ADDIN_FAIL", "1"); },
+         [](const Machine& m) { return Lines({launchFailureBox(m)}); }, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Machine machine;
+        c.breakIt(machine);
+        EXPECT_EQ(c.boxes(machine), run(commandLine(sourceArgument(machine))));
+        denied.reset();
+        refusing.reset();
+        EXPECT_EQ(logUpTo(c.lastStep), machine.log());
+        EXPECT_EQ(c.lastStep == 4 ? Machine::kEarlierRuntimeLib : machine.installation.directory() + "tarnel.dll",
+                  machine.installation.runtimeLib());
+        EXPECT_EQ(c.lastStep == 4, machine.staleJarsLeft());
+        // The add-in keys of step 13 stay when the registration fails; without
+        // Office, none is written.
+        if (c.lastStep == 14) EXPECT_EQ(kAddinValues, addinValuesOf(machine.withOutlook));
+        if (c.lastStep <= 10)
+            for (const std::string& profile : machine.profiles.all()) EXPECT_EQ("", addinValuesOf(profile)) << profile;
+        bool toolRan = c.lastStep == 14 && exists(machine.installation.directory() + "TarnelOutlook.dll");
+        EXPECT_EQ(toolRan ? machine.registration() : "", machine.registrations());
+    }
+}
+
+// Without any Java home the three jar paths would name \lib\ext of the current drive:
+// nothing is deleted there, and the policy copy, aimed at lib\security below the
+// current directory, fails with its box.
+TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOnTheCurrentDrive)
+{
+    Machine machine;
+    RegistryTestKey javaRuntimes(HKEY_LOCAL_MACHINE, "SOFTWARE\\JavaSoft\\Java Runtime Environment");
+    ScopedEnvironment javaHome("VELMORA_JAVA_HOME", nullptr);
+    TestSupport::ScratchDirectory here("cwd");
+    ScopedCurrentDirectory standing(here.path());
+    const std::string strayJar = here.path().substr(0, 2) + "\\lib\\ext\\tarnel_app.jar";
+    ASSERT_FALSE(exists(here.path().substr(0, 2) + "\\lib")) << "the drive already has a \\lib";
+    CreateDirectoryA((here.path().substr(0, 2) + "\\lib").c_str(), nullptr);
+    CreateDirectoryA((here.path().substr(0, 2) + "\\lib\\ext").c_str(), nullptr);
+    TestSupport::writeFile(strayJar, "not a Java runtime's");
+
+    EXPECT_EQ(Lines({errorBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +
+                              machine.installation.directory() + "\n\n" + reason(ERROR_PATH_NOT_FOUND))}),
+              run(commandLine(sourceArgument(machine))));
+    EXPECT_EQ(logUpTo(9), machine.log());
+    EXPECT_TRUE(exists(strayJar));
+    DeleteFileA(strayJar.c_str());
+    RemoveDirectoryA((here.path().substr(0, 2) + "\\lib\\ext").c_str());
+    RemoveDirectoryA((here.path().substr(0, 2) + "\\lib").c_str());
+}
+
+// The source directory lies between the first two slashes of the whole command line,
+// program path included. These runs end quietly after step 10: no Office.
+TEST(InstallerRun, SourceDirectoryIsTheTextBetweenTheFirstTwoSlashes)
+{
+    Machine machine;
+    machine.office.clear();
+    struct Case {
+        std::string line;
+        std::string runtimeLib;
+    };
+    const Case cases[] = {
+        {commandLine("/C:\\Source\\/"), "C:\\Source\\tarnel.dll"},    // ends with a backslash: none added
+        {commandLine("/C:\\Source/"), "C:\\Source\\tarnel.dll"},      // exactly one added
+        {commandLine("//"), "\\tarnel.dll"},                          // empty: a lone backslash
+        {commandLine("/C:/Source/Disk1/"), "C:\\tarnel.dll"},         // cut at its first forward slash
+        {commandLine("/C:\\Source/ more words \"and quotes\""), "C:\\Source\\tarnel.dll"},
+        {commandLine("\"/C:\\Source\\/\""), "C:\\Source\\tarnel.dll"},  // a closing quote after it
+        {commandLine("/C:\\Source With Blanks/"), "C:\\Source With Blanks\\tarnel.dll"},
+        // A slash in the program path counts as the first.
+        {"C:/Programs/TarnelRegister.exe /D:\\Other\\/", "Programs\\tarnel.dll"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
+        EXPECT_EQ(Lines(), run(c.line)) << c.line;
+        EXPECT_EQ(c.runtimeLib, machine.installation.runtimeLib()) << c.line;
+        EXPECT_EQ(logUpTo(10), machine.log()) << c.line;
+    }
+}
+
+TEST(InstallerRun, CommandLineWithoutTwoSlashesShowsTheUsageBox)
+{
+    Machine machine;
+    for (const std::string& line : {"\"" + kProgram + "\"", commandLine("C:\\Source\\"), commandLine("/C:\\Source\\"),
+                                    commandLine("C:\\Source\\/")}) {
+        DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
+        EXPECT_EQ(Lines({errorBox(kUsage)}), run(line)) << line;
+        EXPECT_EQ(logUpTo(2), machine.log()) << line;
+        EXPECT_EQ(Machine::kEarlierRuntimeLib, machine.installation.runtimeLib()) << line;
+        EXPECT_TRUE(machine.staleJarsLeft()) << line;
+    }
+}
+
+// Where the lines go, shown on the shortest run (no source directory: three lines,
+// then the usage box).
+TEST(InstallerRun, StepLogGoesToAppDataOrTheCurrentDirectoryOrIntoBoxes)
+{
+    Machine machine;
+    const Lines usage = {errorBox(kUsage)};
+    {
+        SCOPED_TRACE("APPDATA not set: the current directory");
+        TestSupport::ScratchDirectory here("cwd");
+        ScopedCurrentDirectory standing(here.path());
+        ScopedEnvironment unset("APPDATA", nullptr);
+        EXPECT_EQ(usage, run("\"" + kProgram + "\""));
+        EXPECT_EQ(logUpTo(2), TestSupport::readFile(here.path() + "tarnel.log"));
+    }
+    {
+        SCOPED_TRACE("APPDATA names no folder: a box for every line, and every step runs");
+        ScopedEnvironment missing("APPDATA", (machine.appData.path() + "missing").c_str());
+        Lines expected;
+        for (int step = 0; step <= 2; ++step)
+            expected.push_back(warningBox(std::string("Failure: Impossible to log this message in tarnel.log\n") + kStepLines[step]));
+        expected.push_back(errorBox(kUsage));
+        EXPECT_EQ(expected, run("\"" + kProgram + "\""));
+    }
+    {
+        // The marker is looked for in c:\temp whatever the test's own folders are.
+        // Creating or removing it during a run is not shown: nothing here acts
+        // between one box and the next.
+        SCOPED_TRACE("the marker file c:\\temp\\tarnel.txt: each line in a box, none in the file");
+        bool hadTemp = exists("c:\\temp");
+        CreateDirectoryA("c:\\temp", nullptr);
+        ASSERT_FALSE(exists("c:\\temp\\tarnel.txt")) << "a marker is already there";
+        TestSupport::writeFile("c:\\temp\\tarnel.txt", "");
+        Lines boxes = run("\"" + kProgram + "\"");
+        DeleteFileA("c:\\temp\\tarnel.txt");
+        if (!hadTemp) RemoveDirectoryA("c:\\temp");
+        EXPECT_EQ(Lines({warningBox(kStepLines[0]), warningBox(kStepLines[1]), warningBox(kStepLines[2]), errorBox(kUsage)}),
+                  boxes);
+        EXPECT_EQ("", machine.log());
+    }
+}
+
+}  // namespace
