@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using TestSupport::ScopedCurrentDirectory;
+using TestSupport::ScopedEnvironment;
 using TestSupport::ScratchDirectory;
 
 namespace {
@@ -15,38 +17,6 @@ namespace {
 std::string recorderSource() { return TestSupport::buildPath("tests/fixtures/cmdlinerecorder/cmdlinerecorder.exe"); }
 
 std::string recordOf(const std::string& exe) { return exe.substr(0, exe.size() - 4) + ".cmdline"; }
-
-// Sets an environment variable of this process for one test and puts it back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        char old[32768];
-        DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-        m_had = n > 0 && n < sizeof old;
-        if (m_had) m_old = old;
-        SetEnvironmentVariableA(name, value);
-    }
-    ~ScopedEnvironment() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : NULL); }
-
-private:
-    std::string m_name, m_old;
-    bool m_had = false;
-};
-
-// Changes the current directory for one test and puts it back.
-class ScopedCurrentDirectory {
-public:
-    explicit ScopedCurrentDirectory(const std::string& directory)
-    {
-        GetCurrentDirectoryA(MAX_PATH, m_old);
-        SetCurrentDirectoryA(directory.c_str());
-    }
-    ~ScopedCurrentDirectory() { SetCurrentDirectoryA(m_old); }
-
-private:
-    char m_old[MAX_PATH];
-};
 
 int spawn(AfxSpawnMode mode, const std::vector<std::string>& args)
 {
