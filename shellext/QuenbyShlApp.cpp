@@ -1,0 +1,195 @@
+#include "shellext/QuenbyShlApp.h"
+
+#include "afx/ComGuard.h"
+#include "afx/ComModule.h"
+#include "afx/Spawn.h"
+#include "common/TarnelMessageMgr.h"
+#include "common/TarnelPolicyMgr.h"
+
+#include <shellapi.h>
+#include <vector>
+
+namespace {
+
+const char kBridgeProgram[] = "tarnelexplorer.exe";
+// DragQueryFileA's count request.
+const UINT kCountRequest = 0xFFFFFFFF;
+
+HRESULT lastErrorResult()
+{
+    DWORD error = GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+}  // namespace
+
+QuenbyShlApp::QuenbyShlApp(const ShellExtVariant& variant) : m_variant(variant)
+{
+    AfxGetComModule().Lock();
+}
+
+QuenbyShlApp::~QuenbyShlApp()
+{
+    AfxGetComModule().Unlock();
+}
+
+HRESULT QuenbyShlApp::CreateInstance(const ShellExtVariant& variant, IUnknown* outer, REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    QuenbyShlApp* app = new (std::nothrow) QuenbyShlApp(variant);
+    if (!app) return E_OUTOFMEMORY;
+    HRESULT hr = app->QueryInterface(iid, object);
+    if (FAILED(hr)) delete app;
+    return hr;
+}
+
+STDMETHODIMP QuenbyShlApp::QueryInterface(REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellExtInit))
+        *object = static_cast<IShellExtInit*>(this);
+    else if (IsEqualIID(iid, IID_IContextMenu))
+        *object = static_cast<IContextMenu*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) QuenbyShlApp::AddRef()
+{
+    return ++m_refs;
+}
+
+STDMETHODIMP_(ULONG) QuenbyShlApp::Release()
+{
+    ULONG refs = --m_refs;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+STDMETHODIMP QuenbyShlApp::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY)
+{
+    return AfxComGuard([&]() -> HRESULT {
+        // No name of an earlier selection may remain in the list.
+        for (CString& name : m_fileNames) name.Empty();
+        m_lastIndex = -1;
+        if (!data) return E_INVALIDARG;
+
+        FORMATETC format = {CF_HDROP, NULL, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        if (FAILED(data->GetData(&format, &medium))) return E_INVALIDARG;
+        HRESULT result = E_INVALIDARG;
+        if (HDROP drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
+            result = AfxComGuard([&] { return readSelection(drop); });
+            GlobalUnlock(medium.hGlobal);
+        }
+        ReleaseStgMedium(&medium);
+        return result;
+    });
+}
+
+HRESULT QuenbyShlApp::readSelection(HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, kCountRequest, NULL, 0);
+    // Acting on part of a selection (a wipe of the first thousand items) would be a
+    // failure reported as success: a larger selection gets no item at all.
+    if (count == 0 || count > kMaxNames) return E_INVALIDARG;
+
+    char name[MAX_PATH];
+    for (UINT i = 0; i < count; ++i) {
+        // A name that does not fit the buffer would be stored cut, and could then
+        // name another, existing file.
+        if (DragQueryFileA(drop, i, NULL, 0) >= MAX_PATH) return E_INVALIDARG;
+        if (DragQueryFileA(drop, i, name, MAX_PATH) == 0) continue;
+        m_fileNames[i] = name;
+        m_lastIndex = static_cast<int>(i);
+        if (m_variant.plainDirectoriesOnly && GetFileAttributesA(name) != FILE_ATTRIBUTE_DIRECTORY)
+            return E_INVALIDARG;
+    }
+    return DragQueryFileA(drop, 0, name, MAX_PATH) == 0 ? E_INVALIDARG : S_OK;
+}
+
+BOOL QuenbyShlApp::IsPgpFile(CString name)
+{
+    static const char* const kSuffixes[] = {".pgp", ".gpg", ".asc", ".sig", ".tarnel_signature",
+                                            ".quenby_signature", ".quenby", ".tarnel"};
+    for (const char* suffix : kSuffixes)
+        if (name.Right(lstrlenA(suffix)) == suffix) return TRUE;
+    return FALSE;
+}
+
+STDMETHODIMP QuenbyShlApp::QueryContextMenu(HMENU menu, UINT, UINT firstId, UINT, UINT flags)
+{
+    return AfxComGuard([&]() -> HRESULT {
+        if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        TarnelMessageMgr messages;
+        CString text = messages.getMessage(m_variant.menuKey);
+        if (m_variant.pgpRule != PGP_IGNORED && IsPgpFile(m_fileNames[0])) {
+            if (m_variant.pgpRule == PGP_HIDES_ITEM) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+            text = messages.getMessage(m_variant.pgpMenuKey);
+        }
+        // Always at the top of the menu, whatever position Explorer offers.
+        InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, firstId, text);
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
+    });
+}
+
+STDMETHODIMP QuenbyShlApp::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT size)
+{
+    return AfxComGuard([&]() -> HRESULT {
+        if (offset != 0 || !(type & GCS_HELPTEXTA) || !buffer) return E_INVALIDARG;
+        if (type & GCS_UNICODE) {
+            int wide = MultiByteToWideChar(CP_ACP, 0, m_variant.helpText, -1, NULL, 0);
+            std::vector<wchar_t> text(wide > 0 ? wide : 1, L'\0');
+            MultiByteToWideChar(CP_ACP, 0, m_variant.helpText, -1, text.data(), wide);
+            lstrcpynW(reinterpret_cast<LPWSTR>(buffer), text.data(), size);
+        } else {
+            lstrcpynA(buffer, m_variant.helpText, size);
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP QuenbyShlApp::InvokeCommand(CMINVOKECOMMANDINFO* info)
+{
+    return AfxComGuard([&]() -> HRESULT {
+        if (!info) return E_INVALIDARG;
+        UINT_PTR verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
+        if (HIWORD(verb) != 0 || LOWORD(verb) != 0) return E_INVALIDARG;
+        return startBridge();
+    });
+}
+
+CString QuenbyShlApp::nameList() const
+{
+    CString list;
+    for (int i = 0; i < m_lastIndex + 1; ++i) {
+        list += m_fileNames[i];
+        list += '>';
+    }
+    return list;
+}
+
+HRESULT QuenbyShlApp::startBridge() const
+{
+    TarnelPolicyMgr policy;
+    CString directory = policy.getRuntimeLibDir();
+    // Without an installation directory there is nothing to start: a bare program
+    // name would be looked for in the host's current directory and along PATH, and
+    // "\" would mean the root of the current drive, where anybody may plant one.
+    if (directory.IsEmpty() || directory == "\\") return S_OK;
+
+    CString program = directory + kBridgeProgram;
+    CString list = nameList();
+    std::vector<const char*> argv;
+    argv.push_back(program);
+    for (const char* const* word = m_variant.arguments; *word; ++word) argv.push_back(*word);
+    argv.push_back(list);
+    argv.push_back(nullptr);
+    if (AfxSpawn(AFX_SPAWN_NOWAIT, program, argv.data()) == -1) return lastErrorResult();
+    return S_OK;
+}
