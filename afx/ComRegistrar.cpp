@@ -3,10 +3,10 @@
 #include <objbase.h>
 #include <string>
 
-namespace {
-
 // The registrar's interface as documented for ATL: IRegistrarBase's two methods,
-// then IRegistrar's eight. MinGW has no ATL headers, so it is declared here.
+// then IRegistrar's eight. MinGW has no ATL headers, so it is declared here. It
+// stays outside the anonymous namespace: GCC takes a class with internal linkage that
+// nothing in this file implements for one that is never called, and drops the calls.
 struct IAtlRegistrar : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE AddReplacement(LPCOLESTR key, LPCOLESTR item) = 0;
     virtual HRESULT STDMETHODCALLTYPE ClearReplacements() = 0;
@@ -19,6 +19,8 @@ struct IAtlRegistrar : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ResourceRegister(LPCOLESTR file, UINT id, LPCOLESTR type) = 0;
     virtual HRESULT STDMETHODCALLTYPE ResourceUnregister(LPCOLESTR file, UINT id, LPCOLESTR type) = 0;
 };
+
+namespace {
 
 const CLSID CLSID_AtlRegistrar = {0x44EC053A, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
 const IID IID_IAtlRegistrar = {0x44EC053B, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 0xA0, 0xC9, 0x03, 0x91, 0xD3}};
