@@ -5,7 +5,7 @@
 
 #include <string>
 
-// Where the build put the library and the test's own caller program (Windows paths).
+// Where the build put the library (a Windows path).
 inline std::string userAdminDllPath() { return TARNEL_USERADMIN_DLL; }
 
 class UserAdminLibrary {
