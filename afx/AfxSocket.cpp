@@ -1,0 +1,38 @@
+#include "afx/AfxSocket.h"
+
+#include "afx/AfxMessageBox.h"
+
+#include <winsock.h>
+
+namespace {
+
+// Each successful start is matched by one WSACleanup when the module's static
+// objects are destroyed: on FreeLibrary, or at the end of the program. The socket
+// library is unloaded after this module, which imports it, so it is still there.
+struct SocketSession {
+    int starts = 0;
+    ~SocketSession()
+    {
+        for (; starts > 0; --starts) WSACleanup();
+    }
+};
+
+SocketSession socketSession;
+
+}  // namespace
+
+BOOL AfxSocketInit()
+{
+    WSADATA data = {};
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        AfxMessageBox(AFX_IDP_SOCKETS_INIT_FAILED);
+        return FALSE;
+    }
+    if (LOBYTE(data.wVersion) != 1 || HIBYTE(data.wVersion) != 1) {
+        WSACleanup();
+        AfxMessageBox(AFX_IDP_SOCKETS_INIT_FAILED);
+        return FALSE;
+    }
+    ++socketSession.starts;
+    return TRUE;
+}
