@@ -184,15 +184,21 @@ TEST_F(TrayLauncher, ATrayInLaunchTurnsASecondStartAway)
 {
     HANDLE inLaunch = CreateEventA(nullptr, TRUE, FALSE, "tarnel-tray-test-in-launch");
     ASSERT_NE(nullptr, inLaunch);
+    // The first stays in launch until the second has been turned away, however slowly a
+    // loaded machine runs the second.
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, "tarnel-tray-test-release-launch");
+    ASSERT_NE(nullptr, release);
     standIn.set(kTray, "signal1", "tarnel-tray-test-in-launch");
-    standIn.set(kTray, "delay1", "3000");
+    standIn.set(kTray, "hold1", "tarnel-tray-test-release-launch");
     std::string first = commandLine("windowsstart"), second = commandLine("C:\\x.pgp");
 
     WatchedProcess running(program, first, {});
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(inLaunch, 10000));
     WatchedProcess turnedAway(program, second, {"OK"});
     EXPECT_EQ(kAlreadyRunningBox, turnedAway.wait());
+    SetEvent(release);
     EXPECT_EQ(Lines(), running.wait());
+    CloseHandle(release);
     EXPECT_EQ(0u, running.exitCode());
     EXPECT_EQ(0u, turnedAway.exitCode());
     EXPECT_EQ(fullRun(first), standIn.callsOf(running.processId()));
