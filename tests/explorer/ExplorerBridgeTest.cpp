@@ -1,6 +1,6 @@
 #include "HandOverCalls.h"
 #include "InstallationLayout.h"
-#include "MessageBoxWatcher.h"
+#include "RunWatched.h"
 #include "StandInServer.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +29,7 @@ protected:
     // The command line a shell extension would build: the program path, then the words.
     std::string commandLine(const std::string& words) const { return program + " " + words; }
 
-    Lines run(const std::string& line, const Lines& answers = {})
-    {
-        WatchedProcess bridge(program, line, answers);
-        EXPECT_TRUE(bridge.started());
-        Lines boxes = bridge.wait();
-        EXPECT_EQ(0u, bridge.exitCode()) << line;
-        return boxes;
-    }
+    Lines run(const std::string& line, const Lines& answers = {}) { return runWatched(program, line, answers); }
 
     InstallationLayout installation;
     StandInServer standIn;

@@ -1,9 +1,9 @@
 // The installation process tool as a real process under Wine: the processes it ends
 // are copies of the sleeper under the names of the tray, the service and Outlook, and
 // its boxes are read and answered by the message-box watcher.
-#include "MessageBoxWatcher.h"
 #include "OleBrokenProcess.h"
 #include "RegistryTestKey.h"
+#include "RunWatched.h"
 #include "SleeperProcess.h"
 #include "TestPaths.h"
 
@@ -58,11 +58,7 @@ protected:
     Lines runProgram(const std::string& program, const Lines& answers = {},
                      MessageBoxWatcher::BeforeAnswer beforeAnswer = nullptr)
     {
-        WatchedProcess tool(program, "\"" + program + "\"", answers, std::move(beforeAnswer));
-        EXPECT_TRUE(tool.started()) << program;
-        Lines boxes = tool.wait();
-        EXPECT_EQ(0u, tool.exitCode());
-        return boxes;
+        return runWatched(program, "\"" + program + "\"", answers, std::move(beforeAnswer));
     }
     Lines run(const Lines& answers = {}, MessageBoxWatcher::BeforeAnswer beforeAnswer = nullptr)
     {

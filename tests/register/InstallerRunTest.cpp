@@ -6,7 +6,7 @@
 
 #include "InstallationLayout.h"
 #include "InstallerState.h"
-#include "MessageBoxWatcher.h"
+#include "RunWatched.h"
 #include "TestPaths.h"
 #include "TestSupport.h"
 
@@ -111,14 +111,7 @@ std::string commandLine(const std::string& arguments) { return "\"" + kProgram +
 std::string sourceArgument(const Machine& machine) { return "/" + machine.installation.directory() + "/"; }
 
 // Runs the program with the whole command line given, answering every box OK.
-Lines run(const std::string& line)
-{
-    WatchedProcess process(kProgram, line, Lines(20, "OK"));
-    EXPECT_TRUE(process.started()) << line;
-    Lines boxes = process.wait();
-    EXPECT_EQ(0u, process.exitCode()) << line;
-    return boxes;
-}
+Lines run(const std::string& line) { return runWatched(kProgram, line, Lines(20, "OK")); }
 
 std::string launchFailureBox(const Machine& machine)
 {

@@ -1,6 +1,6 @@
 #include "HandOverCalls.h"
 #include "InstallationLayout.h"
-#include "MessageBoxWatcher.h"
+#include "RunWatched.h"
 #include "SleeperProcess.h"
 #include "StandInServer.h"
 
@@ -38,16 +38,7 @@ protected:
     // The program path quoted, as a shortcut starts it, then the words.
     std::string commandLine(const std::string& words) const { return "\"" + program + "\" " + words; }
 
-    Lines run(const std::string& line, const Lines& answers = {}) { return runProgram(program, line, answers); }
-
-    static Lines runProgram(const std::string& tray, const std::string& line, const Lines& answers = {})
-    {
-        WatchedProcess process(tray, line, answers);
-        EXPECT_TRUE(process.started());
-        Lines boxes = process.wait();
-        EXPECT_EQ(0u, process.exitCode()) << line;
-        return boxes;
-    }
+    Lines run(const std::string& line, const Lines& answers = {}) { return runWatched(program, line, answers); }
 
     InstallationLayout installation;
     StandInServer standIn;
@@ -152,7 +143,7 @@ TEST_F(TrayLauncherBesideAnotherTray, AWordInsideTheProgramPathCounts)
     for (const Case& c : cases) {
         standIn.reset();
         std::string tray = installation.install(TARNELTRAY_EXE, c.folder);
-        EXPECT_EQ(Lines(), runProgram(tray, tray, {"OK"})) << tray;
+        EXPECT_EQ(Lines(), runWatched(tray, tray, {"OK"})) << tray;
         EXPECT_EQ(c.launched ? fullRun(tray) : Lines(), standIn.calls()) << tray;
     }
 }
