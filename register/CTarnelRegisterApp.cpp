@@ -91,8 +91,11 @@ BOOL CTarnelRegisterApp::InitInstance()
         if (!added) return FALSE;
 
         // From here on the installation directory is the one the other programs will
-        // read back, not srcDir.
+        // read back, not srcDir. A value too long to be read back gives none: the
+        // jars and the add-in are then taken from srcDir, never from wherever the
+        // current directory happens to be.
         CString tarnelDirectory = policyMgr.getRuntimeLibDir();
+        if (tarnelDirectory.IsEmpty()) tarnelDirectory = srcDir;
         CString javaHomeDirectory = policyMgr.getJavaHome();
         WriteLog("5 - TarnelPolicyMgr.getJavaHome()...");
 

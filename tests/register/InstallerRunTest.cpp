@@ -257,6 +257,30 @@ TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOnTheCurrentDrive)
     RemoveDirectoryA((here.path().substr(0, 2) + "\\lib").c_str());
 }
 
+// A source directory too long to be read back from RuntimeLib (a reader takes at most
+// 128 bytes of it): the run goes on from the source directory itself, so the policy
+// jars and the add-in are taken from where they are, not from the current directory.
+TEST(InstallerRun, SourceDirectoryTooLongToReadBackIsUsedItself)
+{
+    Machine machine;
+    std::string source = machine.installation.directory();
+    while ((source + "tarnel.dll").size() < 140) {
+        source += "a longer folder\\";
+        ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr)) << source;
+    }
+    for (const char* file : {"US_export_policy.jar", "TarnelOutlook.dll"})
+        ASSERT_TRUE(CopyFileA((machine.installation.directory() + file).c_str(), (source + file).c_str(), FALSE));
+    TestSupport::writeFile(source + "local_policy.jar", "local_policy.jar of the long folder");
+
+    EXPECT_EQ(Lines(), run(commandLine("/" + source + "/")));
+    EXPECT_EQ(logUpTo(15), machine.log());
+    EXPECT_EQ(source + "tarnel.dll", machine.installation.runtimeLib());
+    EXPECT_EQ("local_policy.jar of the long folder",
+              TestSupport::readFile(machine.securityDirectory() + "local_policy.jar"));
+    EXPECT_EQ(source + "TarnelOutlook.dll|" + machine.regsvr32 + " \"" + source + "TarnelOutlook.dll\" /s\r\n",
+              machine.registrations());
+}
+
 // The source directory lies between the first two slashes of the whole command line,
 // program path included. These runs end quietly after step 10: no Office.
 TEST(InstallerRun, SourceDirectoryIsTheTextBetweenTheFirstTwoSlashes)
