@@ -2,6 +2,7 @@
 #include "common/TarnelMessageMgr.h"
 #include "common/TarnelPolicyMgr.h"
 
+#include "HandleMark.h"
 #include "RegistryTestKey.h"
 #include "TestDirectory.h"
 
@@ -10,19 +11,7 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
-// The handle that the process would be given next. Windows and Wine hand out the
-// lowest free slot of the handle table, so a key or file left open by a lookup shows
-// as a different next handle. (Wine's GetProcessHandleCount always reports 0.)
-HANDLE nextHandle()
-{
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(event);
-    return event;
-}
-
-}  // namespace
+using TestSupport::handleMark;
 
 TEST(ClosedHandles, EveryLookupClosesWhatItOpensOnEveryPath)
 {
@@ -68,11 +57,11 @@ TEST(ClosedHandles, EveryLookupClosesWhatItOpensOnEveryPath)
 
     // Once first, for whatever the system opens once per process (the predefined keys).
     for (const auto& path : paths) path();
-    HANDLE before = nextHandle();
+    HANDLE before = handleMark();
     for (int round = 0; round < 3; ++round) {
         for (size_t i = 0; i < paths.size(); ++i) {
             paths[i]();
-            ASSERT_EQ(before, nextHandle()) << "path " << i << " left a handle open";
+            ASSERT_EQ(before, handleMark()) << "path " << i << " left a handle open";
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "common/TarnelAddRegistry.h"
 #include "common/TarnelErrorMgr.h"
 
+#include "HandleMark.h"
 #include "InstallerState.h"
 #include "MessageBoxWatcher.h"
 
@@ -27,15 +28,6 @@ std::string keyCreationBox(const std::string& root, const std::string& path, DWO
 {
     return errorBox("Registry failure. Could not create the registry key: \n" + root + "\\" + path + "\nReason: " +
                     reason(code));
-}
-
-// The handle the process would be given next: Windows and Wine hand out the lowest
-// free slot, so a key left open shows as a different next handle.
-HANDLE nextHandle()
-{
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(event);
-    return event;
 }
 
 class RegistryWriters : public ::testing::Test {
@@ -154,12 +146,12 @@ TEST_F(RegistryWriters, FailedWriteNamesTheValueAndClosesTheKey)
     // Twice: the first round lets the message boxes open what they keep for good.
     for (int round = 0; round < 2; ++round) {
         for (const Case& c : cases) {
-            HANDLE before = nextHandle();
+            HANDLE before = TestSupport::handleMark();
             HKEY key;
             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_USERS, path.c_str(), 0, KEY_QUERY_VALUE, &key));
             Lines boxes = boxesOf([&] { EXPECT_FALSE(c.write(key)); });
             EXPECT_EQ(Lines({c.box}), boxes);
-            if (round == 1) EXPECT_EQ(before, nextHandle()) << "the key was left open";
+            if (round == 1) EXPECT_EQ(before, TestSupport::handleMark()) << "the key was left open";
         }
     }
 }
@@ -229,9 +221,9 @@ TEST_F(RegistryWriters, EveryOperationClosesWhatItOpensOnEveryPath)
     for (const auto& path : paths) path();
     for (int round = 0; round < 2; ++round) {
         for (size_t i = 0; i < paths.size(); ++i) {
-            HANDLE before = nextHandle();
+            HANDLE before = TestSupport::handleMark();
             paths[i]();
-            EXPECT_EQ(before, nextHandle()) << "path " << i << " left a handle open";
+            EXPECT_EQ(before, TestSupport::handleMark()) << "path " << i << " left a handle open";
         }
     }
 }

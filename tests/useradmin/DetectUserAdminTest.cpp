@@ -1,6 +1,7 @@
 // detectUserAdmin in the test's own process, its boxes read by the watcher. The
 // Administrators case runs on Wine's real token; the cases Wine's token cannot give
 // run on staged answers to the library's own security calls (StagedSecurityCalls).
+#include "HandleMark.h"
 #include "MessageBoxWatcher.h"
 #include "RegistryTestKey.h"
 #include "StagedSecurityCalls.h"
@@ -19,17 +20,9 @@ const std::string kEnglishBox =
 const std::string kFrenchBox =
     boxLine("TarnelDllUserAdmin", "Vous devez \xEAtre Administrateur pour installer Tarnel", "OK", "error");
 
-// The 64th handle that the process would be given next. Windows and Wine hand out
-// the lowest free slots, so one more handle left open anywhere moves it up, while
-// handles opened and closed in between (the watcher's) leave it where it was.
-// (Wine's GetProcessHandleCount always reports 0.)
-HANDLE handleMark()
-{
-    HANDLE events[64];
-    for (HANDLE& event : events) event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    for (HANDLE event : events) CloseHandle(event);
-    return events[63];
-}
+// Deep enough that the handles of the watcher's thread, opened and closed in between,
+// leave the mark where it was.
+HANDLE handleMark() { return TestSupport::handleMark(64); }
 
 class DetectUserAdmin : public ::testing::Test {
 protected:
