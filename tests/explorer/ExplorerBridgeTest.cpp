@@ -1,6 +1,7 @@
 #include "HandOverCalls.h"
 #include "InstallationLayout.h"
 #include "RunWatched.h"
+#include "RunWithOleBroken.h"
 #include "StandInServer.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +164,17 @@ TEST_F(ExplorerBridge, RejectedCallsEndTheBridgeCleanly)
         standIn.set(rejected.progId, rejected.key, rejected.value);
         EXPECT_EQ(rejected.boxes, run(line, {"OK"})) << rejected.key;
         EXPECT_EQ(rejected.calls, standIn.calls()) << rejected.key;
+    }
+}
+
+// Without OLE the bridge shows string 100 and nothing else, whatever its command line.
+TEST_F(ExplorerBridge, OleFailureShowsString100AndNothingElse)
+{
+    for (const std::string& line : {commandLine("!explorer! debug:true C:\\a.txt"), commandLine("!wipe! C:\\a.txt")}) {
+        EXPECT_EQ(Lines({boxLine("tarnelexplorer", kOleFailureText, "OK", "exclamation")}),
+                  runWithOleBroken(program, line))
+            << line;
+        EXPECT_EQ(Lines(), standIn.calls()) << line;
     }
 }
 

@@ -1,9 +1,9 @@
 // The installation process tool as a real process under Wine: the processes it ends
 // are copies of the sleeper under the names of the tray, the service and Outlook, and
 // its boxes are read and answered by the message-box watcher.
-#include "OleBrokenProcess.h"
 #include "RegistryTestKey.h"
 #include "RunWatched.h"
+#include "RunWithOleBroken.h"
 #include "SleeperProcess.h"
 #include "TestPaths.h"
 
@@ -22,9 +22,6 @@ const char kTrayWarning[] = "Warning: Unable to kill tarneltray.exe. Installatio
 const char kServiceWarning[] = "Warning: Unable to kill tarnelserv.exe. Installation will continue.";
 const char kOutlookWarning[] = "Warning: Unable to test if process OUTLOOK.EXE exists. Installation will continue.";
 const char kUnknownFailure[] = "Unknown Installation Failure at: CTarnelProcessApp::InitInstance()";
-const char kOleFailure[] =
-    "Echec de l'initialisation OLE. V\xe9rifiez que les biblioth\xe8ques OLE sont de la bonne version.";
-
 const char kLanguageKey[] = "Software\\JavaSoft\\Prefs\\com\\velmora\\pgp\\msg";
 const char kLanguageValue[] = "/Quenby/Language";
 
@@ -176,22 +173,8 @@ TEST_F(ProcessTool, OleFailureShowsString100AndEndsNothing)
     auto service = startSleeper("tarnelserv.exe");
     auto outlook = startSleeper("outlook.exe");
 
-    std::string program = shippedProgram(), line = "\"" + program + "\"";
-    PROCESS_INFORMATION tool = {};
-    ASSERT_TRUE(startWithOleBroken(program, line, tool)) << "error " << GetLastError();
-
-    MessageBoxWatcher watcher(tool.dwProcessId, {"OK"});
-    ResumeThread(tool.hThread);
-    bool ended = WaitForSingleObject(tool.hProcess, 20000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(tool.hProcess, 1);
-    DWORD exitCode = STILL_ACTIVE;
-    GetExitCodeProcess(tool.hProcess, &exitCode);
-    CloseHandle(tool.hThread);
-    CloseHandle(tool.hProcess);
-
-    EXPECT_EQ(Lines({warning(kOleFailure)}), watcher.stop());
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(0u, exitCode);
+    std::string program = shippedProgram();
+    EXPECT_EQ(Lines({warning(kOleFailureText)}), runWithOleBroken(program, "\"" + program + "\""));
     EXPECT_FALSE(tray->waitForExit(300));
     EXPECT_TRUE(service->isRunning());
     EXPECT_TRUE(outlook->isRunning());

@@ -1,6 +1,6 @@
 #include "InstallationLayout.h"
 #include "MessageBoxWatcher.h"
-#include "OleBrokenProcess.h"
+#include "RunWithOleBroken.h"
 #include "StandInServer.h"
 #include "TestPaths.h"
 #include "TestSupport.h"
@@ -374,43 +374,18 @@ TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
 }
 
 // The launcher's real OLE start-up made to fail (see OleBrokenProcess.h).
-class StartLauncherInMultithreadedApartment : public StartLauncher {
-protected:
-    LauncherRun runWithOleFailing()
-    {
-        LauncherRun result;
-        PROCESS_INFORMATION process = {};
-        if (!startWithOleBroken(program, quoted(program), process)) {
-            ADD_FAILURE() << "starting " << program << " with OLE broken failed, error " << GetLastError();
-            return result;
-        }
-
-        MessageBoxWatcher watcher(process.dwProcessId, {"OK"});
-        ResumeThread(process.hThread);
-        if (WaitForSingleObject(process.hProcess, 20000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, STILL_ACTIVE);
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
-        result.boxes = watcher.stop();
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return result;
-    }
-};
+using StartLauncherInMultithreadedApartment = StartLauncher;
 
 // OLE comes first: its failure shows even when the preference says not to start, and
 // nothing else happens, the probe included.
 TEST_F(StartLauncherInMultithreadedApartment, OleFailureShowsString100AndNothingElse)
 {
-    const Lines oleFailureBox = {boxLine("tarnelstart",
-                                         "Echec de l'initialisation OLE. V\xe9rifiez que les biblioth\xe8ques OLE sont "
-                                         "de la bonne version.",
-                                         "OK", "exclamation")};
+    const Lines oleFailureBox = {boxLine("tarnelstart", kOleFailureText, "OK", "exclamation")};
     installTray(installation.directory());
     for (const char* preferred : {"true", "false"}) {
         standIn.reset();
         preference.set(REG_SZ, std::string(preferred) + '\0');
-        LauncherRun launcher = runWithOleFailing();
-        EXPECT_EQ(oleFailureBox, launcher.boxes) << preferred;
-        EXPECT_EQ(0u, launcher.exitCode) << preferred;
+        EXPECT_EQ(oleFailureBox, runWithOleBroken(program, quoted(program))) << preferred;
         EXPECT_EQ(Lines(), standIn.calls()) << preferred;
     }
     EXPECT_EQ("", readFile(trayRecord()));

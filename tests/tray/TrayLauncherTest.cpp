@@ -1,6 +1,7 @@
 #include "HandOverCalls.h"
 #include "InstallationLayout.h"
 #include "RunWatched.h"
+#include "RunWithOleBroken.h"
 #include "SleeperProcess.h"
 #include "StandInServer.h"
 
@@ -225,6 +226,45 @@ TEST_F(TrayLauncher, MissingTrayShowsTheLoadingErrorWithTheErrorIconAfterTheCall
     EXPECT_EQ(Lines({"quenby.visualAction create", "quenby.visualAction 7", "quenby.visualAction 9",
                      "quenby.visualAction 11 VT_I4:42 VT_BOOL:0", "quenby.visualAction release"}),
               standIn.calls());
+}
+
+// The hand-over's answers and rejected calls, as the tray meets them: true from
+// DISPID 7 skips 9 and 11; a rejected call before launch shows the loading error,
+// one during launch nothing; the objects are released in reverse order either way.
+TEST_F(TrayLauncher, AnswersAndRejectedCallsOfTheJavaSide)
+{
+    struct Case {
+        const char* progId;
+        const char* key;
+        const char* value;
+        Lines boxes;
+        Lines calls;
+    };
+    const std::string line = commandLine("C:\\x.pgp");
+    const Case cases[] = {
+        {kVisualAction, "answer7", "VT_BOOL:-1", {},
+         {"quenby.visualAction create", "quenby.visualAction 7", "quenby.QuenbyTray create", launchCall(line),
+          "quenby.QuenbyTray release", "quenby.visualAction release"}},
+        {kVisualAction, "raise9", "0x80040201", {box(kLoadingError, "exclamation")},
+         {"quenby.visualAction create", "quenby.visualAction 7", "quenby.visualAction 9",
+          "quenby.visualAction release"}},
+        {kTray, "raise1", "0x80040201", {}, fullRun(line)},
+    };
+    for (const Case& c : cases) {
+        standIn.reset();
+        standIn.set(c.progId, c.key, c.value);
+        EXPECT_EQ(c.boxes, run(line, {"OK"})) << c.key;
+        EXPECT_EQ(c.calls, standIn.calls()) << c.key;
+    }
+}
+
+// Without OLE the tray shows string 100 and nothing else: no debug box, no scan.
+TEST_F(TrayLauncher, OleFailureShowsString100AndNothingElse)
+{
+    for (const std::string& line : {commandLine("debug:true C:\\x.pgp"), commandLine("windowsstart")}) {
+        EXPECT_EQ(Lines({box(kOleFailureText, "exclamation")}), runWithOleBroken(program, line)) << line;
+        EXPECT_EQ(Lines(), standIn.calls()) << line;
+    }
 }
 
 }  // namespace
