@@ -23,6 +23,22 @@ BOOL fail(bool show, const CString& text)
 
 CString message(const char* key) { return TarnelMessageMgr().getMessage(key); }
 
+// Windows keeps at most 32,767 characters in a variable, its terminator included, and
+// its C runtime refuses a longer value. Wine's reports success and keeps a cut value,
+// so a PATH grown past the limit would silently lose its entries: refuse it here.
+const int kMaxEnvironmentChars = 32767;
+
+// Sets one variable from "NAME=value" through the C runtime, which keeps the process
+// environment in step, so that both the processes started later and the libraries
+// loaded later see the value.
+bool putEnvironment(const CString& assignment)
+{
+    const char* value = static_cast<LPCSTR>(assignment) + assignment.Find('=') + 1;
+    int chars = MultiByteToWideChar(CP_ACP, 0, value, -1, NULL, 0);
+    if (chars == 0 || chars > kMaxEnvironmentChars) return false;
+    return _putenv(assignment) == 0;
+}
+
 }  // namespace
 
 CString TarnelAddRegistry::GetUserLanguage()
@@ -57,12 +73,10 @@ BOOL TarnelAddRegistry::TestTarnelInstall(bool show)
     CString directory = policies.getRuntimeLibDir();
     if (directory.GetLength() < 2) return fail(show, message("TARNEL_DLL_NOT_FOUND"));
 
-    // Through the C runtime, which keeps the process environment in step, so that
-    // both the processes started later and the libraries loaded later see the values.
     CString path(std::getenv("PATH"));
-    if (path.Find(directory) < 0 && _putenv("PATH=" + directory + ";" + path) != 0)
+    if (path.Find(directory) < 0 && !putEnvironment("PATH=" + directory + ";" + path))
         return fail(show, message("ERROR_SETTING_PATH"));
-    if (_putenv(getClasspath()) != 0) return fail(show, message("ERROR_SETTING_CLASSPATH"));
+    if (!putEnvironment(getClasspath())) return fail(show, message("ERROR_SETTING_CLASSPATH"));
 
     for (const CString& jar : runtimeJars)
         if (!checkFile(directory + jar, show)) return FALSE;

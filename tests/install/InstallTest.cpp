@@ -165,6 +165,25 @@ TEST_F(InstallationTest, PathGetsTheDirectoryInFrontUnlessItHoldsIt)
     }
 }
 
+// A PATH that the directory would take past the 32,767 characters of a variable is not
+// set: the test fails with its box and goes no further, CLASSPATH untouched.
+TEST_F(InstallationTest, PathThatWouldGrowPastTheLimitIsRefused)
+{
+    const size_t kMaxValueChars = 32766;   // the terminator makes 32,767
+    for (size_t length : {kMaxValueChars, kMaxValueChars + 1}) {
+        setEnvironment("CLASSPATH", "C:\\old\\other.jar;");
+        std::string before(length - dir.size() - 1, 'p');
+        setEnvironment("PATH", before.c_str());
+        ASSERT_EQ(before, environment("PATH"));
+        bool fits = length == kMaxValueChars;
+        EXPECT_EQ(fits ? Lines() : Lines({errorBox("Impossible to set PATH as Environment Variable.")}),
+                  boxesOf(true, fits))
+            << length;
+        EXPECT_EQ(fits ? dir + ";" + before : before, environment("PATH")) << length;
+        EXPECT_EQ(fits ? jarPath(";") : "C:\\old\\other.jar;", environment("CLASSPATH")) << length;
+    }
+}
+
 TEST_F(InstallationTest, ClasspathIsReplacedByTheSixJarsInOrder)
 {
     setEnvironment("CLASSPATH", "C:\\old\\other.jar;");
