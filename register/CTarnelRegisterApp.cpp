@@ -99,17 +99,21 @@ BOOL CTarnelRegisterApp::InitInstance()
         CString javaHomeDirectory = policyMgr.getJavaHome();
         WriteLog("5 - TarnelPolicyMgr.getJavaHome()...");
 
-        // Without a Java home the paths would name a \lib\ext of the current drive,
-        // which is no Java runtime's: nothing is deleted there.
+        // Without a Java home (none found, or a lone backslash from an empty setting)
+        // the paths would name a \lib\ext of the current drive, or a share on a host
+        // called "lib", neither of them a Java runtime's: nothing is deleted there, and
+        // no policy jar is copied into a lib\security that no runtime reads.
+        const bool hasJavaHome = javaHomeDirectory.GetLength() > 1;
         for (int jar = 0; jar < 3; ++jar) {
             CString fileToDelete = javaHomeDirectory + kStaleJars[jar];
-            if (!javaHomeDirectory.IsEmpty()) DeleteFileA(fileToDelete);
+            if (hasJavaHome) DeleteFileA(fileToDelete);
             CString step;
             step.Format("%d - DeleteFile(fileToDelete)...", 6 + jar);
             WriteLog(step);
         }
 
-        DWORD copyError = policyMgr.copyJavaPolicies(tarnelDirectory, javaHomeDirectory);
+        DWORD copyError =
+            hasJavaHome ? policyMgr.copyJavaPolicies(tarnelDirectory, javaHomeDirectory) : ERROR_PATH_NOT_FOUND;
         WriteLog("9 - TarnelPolicyMgr.copyJavaPolicies(tarnelDirectory, javaHomeDirectory)...");
         if (copyError != 0) {
             AfxMessageBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +

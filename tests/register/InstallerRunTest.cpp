@@ -231,30 +231,39 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
     }
 }
 
-// Without any Java home the three jar paths would name \lib\ext of the current drive:
-// nothing is deleted there, and the policy copy, aimed at lib\security below the
-// current directory, fails with its box.
-TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOnTheCurrentDrive)
+// No Java home, whether none is found or an empty setting gives a lone backslash: no
+// stale jar is deleted, neither on the current drive nor on a share of a host "lib",
+// and no policy jar lands in a lib\security of the drive; the run ends with the box.
+TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOrCopied)
 {
     Machine machine;
     RegistryTestKey javaRuntimes(HKEY_LOCAL_MACHINE, "SOFTWARE\\JavaSoft\\Java Runtime Environment");
-    ScopedEnvironment javaHome("VELMORA_JAVA_HOME", nullptr);
     TestSupport::ScratchDirectory here("cwd");
     ScopedCurrentDirectory standing(here.path());
-    const std::string strayJar = here.path().substr(0, 2) + "\\lib\\ext\\tarnel_app.jar";
-    ASSERT_FALSE(exists(here.path().substr(0, 2) + "\\lib")) << "the drive already has a \\lib";
-    CreateDirectoryA((here.path().substr(0, 2) + "\\lib").c_str(), nullptr);
-    CreateDirectoryA((here.path().substr(0, 2) + "\\lib\\ext").c_str(), nullptr);
+    const std::string drive = here.path().substr(0, 2);
+    ASSERT_FALSE(exists(drive + "\\lib")) << "the drive already has a \\lib";
+    for (const char* folder : {"\\lib", "\\lib\\ext", "\\lib\\security"})
+        CreateDirectoryA((drive + folder).c_str(), nullptr);
+    const std::string strayJar = drive + "\\lib\\ext\\tarnel_app.jar";
     TestSupport::writeFile(strayJar, "not a Java runtime's");
 
-    EXPECT_EQ(Lines({errorBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +
-                              machine.installation.directory() + "\n\n" + reason(ERROR_PATH_NOT_FOUND))}),
-              run(commandLine(sourceArgument(machine))));
-    EXPECT_EQ(logUpTo(9), machine.log());
-    EXPECT_TRUE(exists(strayJar));
+    for (const char* javaHome : {static_cast<const char*>(nullptr), "\\"}) {
+        std::string shown = javaHome ? javaHome : "";
+        ScopedEnvironment variable("VELMORA_JAVA_HOME", javaHome);
+        DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
+        EXPECT_EQ(Lines({errorBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +
+                                  machine.installation.directory() + "\n" + shown + "\n" +
+                                  reason(ERROR_PATH_NOT_FOUND))}),
+                  run(commandLine(sourceArgument(machine))))
+            << shown;
+        EXPECT_EQ(logUpTo(9), machine.log()) << shown;
+        EXPECT_TRUE(exists(strayJar)) << shown;
+        EXPECT_FALSE(exists(drive + "\\lib\\security\\local_policy.jar")) << shown;
+    }
     DeleteFileA(strayJar.c_str());
-    RemoveDirectoryA((here.path().substr(0, 2) + "\\lib\\ext").c_str());
-    RemoveDirectoryA((here.path().substr(0, 2) + "\\lib").c_str());
+    DeleteFileA((drive + "\\lib\\security\\local_policy.jar").c_str());
+    DeleteFileA((drive + "\\lib\\security\\US_export_policy.jar").c_str());
+    for (const char* folder : {"\\lib\\security", "\\lib\\ext", "\\lib"}) RemoveDirectoryA((drive + folder).c_str());
 }
 
 // A source directory too long to be read back from RuntimeLib (a reader takes at most

@@ -169,6 +169,14 @@ TEST(HandlerPgp, OtherVariantsIgnoreTheSuffix)
     std::vector<MenuItem> items;
     EXPECT_EQ(1, HRESULT_CODE(wipe.queryMenu(0, CMF_NORMAL, items)));
     EXPECT_EQ("Wipe with Tarnel", items.at(0).text);
+
+    // The zip variant takes folders only: a real one with an encrypted file's suffix.
+    ScratchDirectory scratch("selection");
+    std::string folder = scratch.makeSubdirectory("letter.pgp");
+    Handler zip(kShellExtCases[2]);
+    ASSERT_EQ(S_OK, zip.initialize({folder.substr(0, folder.size() - 1)}));
+    EXPECT_EQ(1, HRESULT_CODE(zip.queryMenu(0, CMF_NORMAL, items)));
+    EXPECT_EQ("Tarnel and Zip the directory!", items.at(0).text);
 }
 
 TEST_P(HandlerTest, HelpTextAnsiAndWideAndRefusals)
