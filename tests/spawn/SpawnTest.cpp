@@ -152,6 +152,22 @@ TEST(Spawn, PathSearchStopsAtACandidateOf260Characters)
     EXPECT_EQ(0, spawn(AFX_SPAWN_WAIT, {"rec.exe"}));
 }
 
+// Only "not found" moves the search on: a candidate that exists but cannot run ends
+// it, and a program further along PATH is not started in its place.
+TEST(Spawn, PathSearchStopsAtACandidateThatCannotRun)
+{
+    ScratchDirectory broken("spawn"), further("spawn"), cwd("spawn");
+    TestSupport::writeFile(broken.path() + "rec.exe", "not a program");
+    std::string other = further.copyIn(recorderSource(), "rec.exe");
+    std::string path = broken.path() + ";" + further.path();
+    ScopedEnvironment env("PATH", path.c_str());
+    ScopedCurrentDirectory cd(cwd.path());
+    errno = 0;
+    EXPECT_EQ(-1, spawn(AFX_SPAWN_WAIT, {"rec.exe"}));
+    EXPECT_EQ(ENOEXEC, errno);
+    EXPECT_EQ("", TestSupport::readFile(recordOf(other)));
+}
+
 TEST(Spawn, OverlayEndsTheCallerWithExitCodeZeroOnceTheChildExists)
 {
     ScratchDirectory dir("spawn");
