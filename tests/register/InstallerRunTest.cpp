@@ -106,12 +106,21 @@ struct Machine {
 };
 
 const std::string kProgram = windowsPathOf(TARNELREGISTER_EXE);
+// The same objects, with calls that fail as TARNEL_INJECTED_FAULTS scripts.
+const std::string kFaultingProgram = windowsPathOf(TARNELREGISTER_FAULTS_EXE);
 
-std::string commandLine(const std::string& arguments) { return "\"" + kProgram + "\" " + arguments; }
+std::string commandLine(const std::string& arguments, const std::string& program = kProgram)
+{
+    return "\"" + program + "\" " + arguments;
+}
 std::string sourceArgument(const Machine& machine) { return "/" + machine.installation.directory() + "/"; }
 
 // Runs the program with the whole command line given, answering every box OK.
-Lines run(const std::string& line) { return runWatched(kProgram, line, Lines(20, "OK")); }
+Lines run(const std::string& line, MessageBoxWatcher::BeforeAnswer beforeAnswer = nullptr,
+          const std::string& program = kProgram)
+{
+    return runWatched(program, line, Lines(20, "OK"), std::move(beforeAnswer));
+}
 
 std::string launchFailureBox(const Machine& machine)
 {
@@ -156,9 +165,8 @@ TEST(InstallerRun, WholeRunDoesEveryStepAndLogsSixteenLines)
 
 // Each failure stops the run at its step, with its box or none, and undoes nothing:
 // the log ends with the failing step's line, and what earlier steps did stays.
-// Not staged: step 11 failing after step 10 found a version (Office would have to go
-// between two reads a moment apart), and the guard's "Unknown Installation Failure"
-// box (only an exhausted heap raises inside the sequence).
+// Outlook going between steps 10 and 11, and a step raising (only an exhausted heap
+// does), are staged by the test build of the tool.
 TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
 {
     const std::string unwritableKey =
@@ -169,6 +177,7 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
         std::function<void(Machine&)> breakIt;
         std::function<Lines(const Machine&)> boxes;
         int lastStep;
+        const char* faults = nullptr;  // run the test build with these
     };
     auto policyBox = [](const Machine& m, DWORD code) {
         return Lines({errorBox("Impossible to copy the Java Policy Files to Java Lib Security Directory!\n\n" +
@@ -198,6 +207,12 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
              m.profiles.removeOutlookSettings(m.withOutlook);
          },
          none, 13},
+        {"Outlook gone by step 11", [](Machine&) {}, none, 11, "IsOutlookOfficeInstalled(12.0)#1"},
+        {"step 13 raises", [](Machine&) {},
+         [](const Machine&) {
+             return Lines({warningBox("Unknown Installation Failure at: CTarnelRegisterApp::InitInstance()")});
+         },
+         12, "AddOutlookInfos()#1"},
         {"a profile that cannot be written", [](Machine& m) { m.profiles.addUnwritable("Unwritable"); },
          [&](const Machine&) {
              return Lines({errorBox(creationFailure + unwritableKey + "\nReason: " + reason(ERROR_CHILD_MUST_BE_VOLATILE))});
@@ -214,7 +229,9 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
         SCOPED_TRACE(c.what);
         Machine machine;
         c.breakIt(machine);
-        EXPECT_EQ(c.boxes(machine), run(commandLine(sourceArgument(machine))));
+        const std::string& program = c.faults ? kFaultingProgram : kProgram;
+        ScopedEnvironment faults("TARNEL_INJECTED_FAULTS", c.faults);
+        EXPECT_EQ(c.boxes(machine), run(commandLine(sourceArgument(machine), program), nullptr, program));
         denied.reset();
         refusing.reset();
         EXPECT_EQ(logUpTo(c.lastStep), machine.log());
@@ -222,9 +239,9 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
                   machine.installation.runtimeLib());
         EXPECT_EQ(c.lastStep == 4, machine.staleJarsLeft());
         // The add-in keys of step 13 stay when the registration fails; without
-        // Office, none is written.
+        // Office, or with no step 13, none is written.
         if (c.lastStep == 14) EXPECT_EQ(kAddinValues, addinValuesOf(machine.withOutlook));
-        if (c.lastStep <= 10)
+        if (c.lastStep < 13)
             for (const std::string& profile : machine.profiles.all()) EXPECT_EQ("", addinValuesOf(profile)) << profile;
         bool toolRan = c.lastStep == 14 && exists(machine.installation.directory() + "TarnelOutlook.dll");
         EXPECT_EQ(toolRan ? machine.registration() : "", machine.registrations());
@@ -333,11 +350,14 @@ TEST(InstallerRun, CommandLineWithoutTwoSlashesShowsTheUsageBox)
 }
 
 // Where the lines go, shown on the shortest run (no source directory: three lines,
-// then the usage box).
+// then the usage box), and on a whole run when no line can be written.
 TEST(InstallerRun, StepLogGoesToAppDataOrTheCurrentDirectoryOrIntoBoxes)
 {
     Machine machine;
     const Lines usage = {errorBox(kUsage)};
+    auto logFailureBox = [](int step) {
+        return warningBox(std::string("Failure: Impossible to log this message in tarnel.log\n") + kStepLines[step]);
+    };
     {
         SCOPED_TRACE("APPDATA not set: the current directory");
         TestSupport::ScratchDirectory here("cwd");
@@ -350,26 +370,45 @@ TEST(InstallerRun, StepLogGoesToAppDataOrTheCurrentDirectoryOrIntoBoxes)
         SCOPED_TRACE("APPDATA names no folder: a box for every line, and every step runs");
         ScopedEnvironment missing("APPDATA", (machine.appData.path() + "missing").c_str());
         Lines expected;
-        for (int step = 0; step <= 2; ++step)
-            expected.push_back(warningBox(std::string("Failure: Impossible to log this message in tarnel.log\n") + kStepLines[step]));
+        for (int step = 0; step <= 2; ++step) expected.push_back(logFailureBox(step));
         expected.push_back(errorBox(kUsage));
         EXPECT_EQ(expected, run("\"" + kProgram + "\""));
+
+        // A whole run: sixteen boxes, and the add-in is registered all the same.
+        expected.clear();
+        for (int step = 0; step <= 15; ++step) expected.push_back(logFailureBox(step));
+        EXPECT_EQ(expected, run(commandLine(sourceArgument(machine))));
+        EXPECT_EQ(machine.registration(), machine.registrations());
     }
     {
-        // The marker is looked for in c:\temp whatever the test's own folders are.
-        // Creating or removing it during a run is not shown: nothing here acts
-        // between one box and the next.
+        // The marker is looked for in c:\temp whatever the test's own folders are,
+        // afresh for every line: made or removed while a box is up, it counts from
+        // the next line on.
         SCOPED_TRACE("the marker file c:\\temp\\tarnel.txt: each line in a box, none in the file");
+        const char marker[] = "c:\\temp\\tarnel.txt";
         bool hadTemp = exists("c:\\temp");
         CreateDirectoryA("c:\\temp", nullptr);
-        ASSERT_FALSE(exists("c:\\temp\\tarnel.txt")) << "a marker is already there";
-        TestSupport::writeFile("c:\\temp\\tarnel.txt", "");
-        Lines boxes = run("\"" + kProgram + "\"");
-        DeleteFileA("c:\\temp\\tarnel.txt");
+        ASSERT_FALSE(exists(marker)) << "a marker is already there";
+        TestSupport::writeFile(marker, "");
+        Lines always = run("\"" + kProgram + "\"");
+        Lines removed = run("\"" + kProgram + "\"", [&](size_t box) {
+            if (box == 0) DeleteFileA(marker);
+        });
+        std::string logAfterRemoval = machine.log();
+        Lines made;
+        {
+            ScopedEnvironment missing("APPDATA", (machine.appData.path() + "missing").c_str());
+            made = run("\"" + kProgram + "\"", [&](size_t box) {
+                if (box == 0) TestSupport::writeFile(marker, "");
+            });
+        }
+        DeleteFileA(marker);
         if (!hadTemp) RemoveDirectoryA("c:\\temp");
         EXPECT_EQ(Lines({warningBox(kStepLines[0]), warningBox(kStepLines[1]), warningBox(kStepLines[2]), errorBox(kUsage)}),
-                  boxes);
-        EXPECT_EQ("", machine.log());
+                  always);
+        EXPECT_EQ(Lines({warningBox(kStepLines[0]), errorBox(kUsage)}), removed);
+        EXPECT_EQ(std::string(kStepLines[1]) + "\r\n" + kStepLines[2] + "\r\n", logAfterRemoval);
+        EXPECT_EQ(Lines({logFailureBox(0), warningBox(kStepLines[1]), warningBox(kStepLines[2]), errorBox(kUsage)}), made);
     }
 }
 
