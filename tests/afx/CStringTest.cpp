@@ -42,6 +42,13 @@ TEST(CString, TrimAndFormat)
     EXPECT_STREQ("x y \r\n", text);
     text.TrimRight();
     EXPECT_STREQ("x y", text);
+    // All six white-space characters of the C run-time go at both ends; line breaks
+    // inside the text stay.
+    CString lines(" \v\f x\ny\r\nz \t\v\f\r\n");
+    lines.TrimLeft();
+    EXPECT_STREQ("x\ny\r\nz \t\v\f\r\n", lines);
+    lines.TrimRight();
+    EXPECT_STREQ("x\ny\r\nz", lines);
     CString formatted;
     formatted.Format("%s (%d)", "Access", 5);
     EXPECT_STREQ("Access (5)", formatted);

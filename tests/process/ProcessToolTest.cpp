@@ -117,11 +117,23 @@ TEST_F(ProcessTool, TrayThatCannotBeEndedIsPassedOverInSilence)
 // the prompts are checked.
 TEST_F(ProcessTool, OutlookRunningAndCancelledEndsAfterOnePrompt)
 {
-    // Image names are matched lower-cased, by containment.
-    for (const char* outlookName : {"outlook.exe", "OUTLOOK.EXE", "myoutlook.exe"}) {
+    const struct {
+        const char* outlookName;
+        const char* answer;
+    } cases[] = {
+        // Image names are matched lower-cased, by containment.
+        {"outlook.exe", "Cancel"},
+        {"OUTLOOK.EXE", "Cancel"},
+        {"myoutlook.exe", "Cancel"},
+        // The Escape key and the close button of the prompt cancel it too.
+        {"outlook.exe", "Escape"},
+        {"outlook.exe", "Close"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.outlookName) + ", " + c.answer);
         auto tray = startSleeper("tarneltray.exe");
-        auto outlook = startSleeper(outlookName);
-        EXPECT_EQ(Lines({prompt()}), run({"Cancel"})) << outlookName;
+        auto outlook = startSleeper(c.outlookName);
+        EXPECT_EQ(Lines({prompt()}), run({c.answer}));
         EXPECT_TRUE(tray->waitForExit(kExitWaitMs)) << "the tray is ended before the prompt";
         EXPECT_TRUE(outlook->isRunning()) << "Outlook is only asked to quit";
     }

@@ -320,6 +320,23 @@ TEST_F(StartLauncherRetry, RetryStartsTheTrayOnceTheJavaSideIsUp)
     EXPECT_TRUE(noneRunning("tarneltray.exe"));
 }
 
+// The launcher run from another folder, while the installation directory holds no
+// tarnelstart.exe: after the wait the retry cannot be started, and the run ends
+// quietly. Nothing is started in its place, neither the launcher of its own folder
+// nor the tray.
+TEST_F(StartLauncherRetry, RetryProgramMissingFromTheInstallationEndsQuietlyAfterTheWait)
+{
+    std::string elsewhere = installation.install(TARNELSTART_EXE, "elsewhere");
+    installation.remove("tarnelstart.exe");
+    LauncherRun launcher = run(elsewhere);
+    EXPECT_EQ(Lines(), launcher.boxes);
+    EXPECT_EQ(0u, launcher.exitCode);
+    EXPECT_GE(launcher.elapsedMs, kRetryDelayMs);
+    EXPECT_TRUE(noneRunning("tarnelstart.exe"));
+    EXPECT_EQ(Lines({refusedBy(quoted(elsewhere))}), standIn.calls());
+    EXPECT_EQ("", readFile(trayRecord()));
+}
+
 // "restart" is looked for in the whole command line, program path included. A retry
 // would start the launcher of the installation directory, whose probe would show.
 TEST_F(StartLauncherRetry, AnInstallationPathHoldingRestartDisablesTheRetry)

@@ -159,11 +159,12 @@ TEST_F(DetectUserAdmin, GroupListLargerThanTheFirstBufferIsAskedForAgain)
         EXPECT_EQ(c.boxes, boxes);
         EXPECT_EQ(std::vector<DWORD>({1024, c.secondSize}), staged->querySizes);
         EXPECT_FALSE(handlesLeft);
+        EXPECT_TRUE(staged->listBlocksHeld.empty());
     }
 }
 
-// Every way the test can fail ends in the box and -1, with the token handle closed
-// and the SID freed. Two rows guard against a query that would never end: a token
+// Every way the test can fail ends in the box and -1, with the token handle closed,
+// the SID and the group list freed. Two rows guard against a query that would never end: a token
 // that keeps asking for no more room than it was given, and a successful query
 // that leaves a last-error code behind.
 TEST_F(DetectUserAdmin, EveryFailureOfTheTestShowsTheBoxAndLeavesNothingOpen)
@@ -190,6 +191,18 @@ TEST_F(DetectUserAdmin, EveryFailureOfTheTestShowsTheBoxAndLeavesNothingOpen)
          -1, 1, {1024}},
         {"success with a last-error code left behind",
          [](StagedSecurityCalls& s) { s.lastErrorAfterSuccess = ERROR_IO_PENDING; }, 0, 1, {1024}},
+        {"no memory for the first group list", [](StagedSecurityCalls& s) { s.failedAllocationSize = 1024; }, -1, 1,
+         {}},
+        // The first block is freed before the larger one is asked for. The list holds
+        // the group, so only the failure can make the answer -1.
+        {"no memory for the larger group list",
+         [](StagedSecurityCalls& s) {
+             s.stageGroups = true;
+             s.groupSids = StagedSecurityCalls::ordinaryGroups(100);
+             s.groupSids.push_back(kAdministratorsSid);
+             s.failedAllocationSize = 4 + 100 * 36 + 8 + 16;
+         },
+         -1, 1, {1024}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,6 +214,8 @@ TEST_F(DetectUserAdmin, EveryFailureOfTheTestShowsTheBoxAndLeavesNothingOpen)
         EXPECT_EQ(c.querySizes, staged->querySizes);
         EXPECT_FALSE(handlesLeft);
         EXPECT_EQ(staged->sidsBuilt, staged->sidsFreed);
+        EXPECT_EQ(staged->failedAllocationSize != 0, staged->allocationFailed);
+        EXPECT_TRUE(staged->listBlocksHeld.empty());
     }
 }
 

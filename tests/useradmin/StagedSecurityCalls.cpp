@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <cerrno>
 #include <cstring>
 
 const char kAdministratorsSid[] = "S-1-5-32-544";
@@ -42,6 +43,14 @@ BOOL answerGroups(void* buffer, DWORD size, DWORD* needed)
     return fits;
 }
 
+// Leaves the query's last-error code as it was.
+void noteReported(DWORD size)
+{
+    DWORD error = GetLastError();
+    stage->reportedSizes.insert(size);
+    SetLastError(error);
+}
+
 BOOL WINAPI stagedAllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD a0, DWORD a1,
                                            DWORD a2, DWORD a3, DWORD a4, DWORD a5, DWORD a6, DWORD a7, PSID* sid)
 {
@@ -79,10 +88,49 @@ BOOL WINAPI stagedGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind
         SetLastError(stage->queryError);
         return FALSE;
     }
-    if (kind == TokenGroups && stage->stageGroups) return answerGroups(buffer, size, needed);
+    if (kind == TokenGroups && stage->stageGroups) {
+        BOOL answered = answerGroups(buffer, size, needed);
+        noteReported(*needed);
+        return answered;
+    }
     BOOL answered = GetTokenInformation(token, kind, buffer, size, needed);
+    if (kind == TokenGroups) noteReported(*needed);
     if (answered && kind == TokenGroups && stage->lastErrorAfterSuccess) SetLastError(stage->lastErrorAfterSuccess);
     return answered;
+}
+
+// The run-time the library imports its allocation from, so that blocks go to and
+// come from the library's own heap.
+void* (*const runtimeMalloc)(size_t) =
+    reinterpret_cast<void* (*)(size_t)>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "malloc"));
+void (*const runtimeFree)(void*) =
+    reinterpret_cast<void (*)(void*)>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "free"));
+
+bool isListSize(size_t size)
+{
+    return size == 1024 || size == stage->failedAllocationSize || stage->reportedSizes.count(size);
+}
+
+void* __cdecl stagedMalloc(size_t size)
+{
+    if (!stage->allocationFailed && stage->failedAllocationSize && size == stage->failedAllocationSize) {
+        stage->allocationFailed = true;
+        errno = ENOMEM;
+        return nullptr;
+    }
+    void* block = runtimeMalloc(size);
+    DWORD error = GetLastError();
+    if (block && isListSize(size)) stage->listBlocksHeld.insert(block);
+    SetLastError(error);
+    return block;
+}
+
+void __cdecl stagedFree(void* block)
+{
+    DWORD error = GetLastError();
+    stage->listBlocksHeld.erase(block);
+    SetLastError(error);
+    runtimeFree(block);
 }
 
 }  // namespace
@@ -101,6 +149,10 @@ StagedSecurityCalls::StagedSecurityCalls(HMODULE library)
     };
     for (const auto& call : calls)
         m_replacements.emplace_back(new ImportReplacement(library, "advapi32.dll", call.name, call.replacement));
+    m_replacements.emplace_back(
+        new ImportReplacement(library, "msvcrt.dll", "malloc", reinterpret_cast<const void*>(stagedMalloc)));
+    m_replacements.emplace_back(
+        new ImportReplacement(library, "msvcrt.dll", "free", reinterpret_cast<const void*>(stagedFree)));
 }
 
 StagedSecurityCalls::~StagedSecurityCalls()
