@@ -231,6 +231,38 @@ TEST_P(RegistrationTest, ClassKeyHoldingAForeignSubkeyStays)
     EXPECT_EQ(1u, subkeyCount(m_clsidKey)) << "its own four subkeys go";
 }
 
+// The first failure of the registry script is what registration returns, and the type
+// library is then not registered. A volatile key can hold no lasting subkey, so a
+// volatile version-independent ProgID key makes the script fail at its CLSID value.
+TEST_P(RegistrationTest, FailingScriptIsReturnedAndTheTypeLibraryIsLeftOut)
+{
+    const ShellExtCase& c = GetParam();
+    m_madeKeys.push_back(c.versionIndependentProgId);
+    m_registered.push_back(dllPath(c));   // whatever the script wrote goes again
+    // Laid anew before each attempt: a failed registration may take the key away.
+    auto layTrap = [&] {
+        HKEY trap;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, c.versionIndependentProgId, 0, NULL,
+                                                 REG_OPTION_VOLATILE, KEY_WRITE, NULL, &trap, NULL));
+        RegCloseKey(trap);
+    };
+
+    layTrap();
+    HMODULE dll = LoadLibraryA(dllPath(c).c_str());
+    ASSERT_NE(nullptr, dll);
+    auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(dll, "DllRegisterServer"));
+    ASSERT_NE(nullptr, registerServer);
+    HRESULT hr = registerServer();
+    FreeLibrary(dll);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_FALSE(keyExists(m_typeLibKey));
+    EXPECT_FALSE(keyExists(m_handlerKey)) << "the script went on after its failure";
+
+    layTrap();
+    EXPECT_NE(0, regsvr32(dllPath(c), false)) << "the stock tool saw success";
+    EXPECT_FALSE(keyExists(m_typeLibKey));
+}
+
 TEST_P(RegistrationTest, ModulePathHoldingASingleQuote)
 {
     ScratchDirectory scratch("reg");
