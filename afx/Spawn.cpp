@@ -102,7 +102,10 @@ DWORD createAlongPath(const char* program, std::vector<char>& commandLine,
                       PROCESS_INFORMATION& process)
 {
     DWORD error = createProcess(program, commandLine, process);
-    if (error == 0 || errnoFor(error) != ENOENT || strchr(program, '/')) return error;
+    // Only a bare name is looked for along PATH. A path that holds a folder or a
+    // drive means that one file: found under a PATH folder instead, it would be a
+    // program that anybody able to write there could have planted.
+    if (error == 0 || errnoFor(error) != ENOENT || strpbrk(program, "\\/:")) return error;
 
     for (const std::string& directory : pathDirectories()) {
         std::string candidate = directory;

@@ -13,11 +13,12 @@ enum AfxSpawnMode {
 // joined by single blanks, never quoted; it inherits the environment, the current
 // directory and the inheritable handles.
 //
-// `program` is tried as given first. When that file is missing and the name holds
-// no forward slash, each directory of PATH is tried in front of the whole name
-// (";"-separated, double quotes removed, empty entries skipped), up to the first
-// attempt that starts the program or fails for another reason, and never with a
-// candidate of 260 characters or more.
+// `program` is tried as given first (a bare name in the current directory). A path
+// that holds a backslash, slash or colon is tried only so. When a bare name is not
+// found there, each directory of PATH is tried in front of it (";"-separated, double
+// quotes removed, empty entries skipped), up to the first attempt that starts the
+// program or fails for another reason, and never with a candidate of 260 characters
+// or more.
 //
 // Returns -1 when no process was created: errno then holds the C runtime's reason
 // (ENOENT, E2BIG, ENOEXEC, ENOMEM, EACCES, EINVAL) and GetLastError() the system's.

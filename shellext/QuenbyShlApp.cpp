@@ -3,6 +3,7 @@
 #include "afx/ComGuard.h"
 #include "afx/ComModule.h"
 #include "afx/Spawn.h"
+#include "common/InstallationDirectory.h"
 #include "common/TarnelMessageMgr.h"
 #include "common/TarnelPolicyMgr.h"
 
@@ -178,10 +179,9 @@ HRESULT QuenbyShlApp::startBridge() const
 {
     TarnelPolicyMgr policy;
     CString directory = policy.getRuntimeLibDir();
-    // Without an installation directory there is nothing to start: a bare program
-    // name would be looked for in the host's current directory and along PATH, and
-    // "\" would mean the root of the current drive, where anybody may plant one.
-    if (directory.IsEmpty() || directory == "\\") return S_OK;
+    // Without an absolute installation directory there is nothing to start: the
+    // bridge would be looked for relative to the host's current directory or drive.
+    if (!IsAbsoluteDirectory(directory)) return S_OK;
 
     CString program = directory + kBridgeProgram;
     CString list = nameList();

@@ -3,6 +3,7 @@
 #include "afx/AfxOle.h"
 #include "afx/COleDispatchDriver.h"
 #include "afx/Spawn.h"
+#include "common/InstallationDirectory.h"
 #include "common/RegistryValue.h"
 #include "common/TarnelPolicyMgr.h"
 
@@ -18,11 +19,6 @@ const char kOwnProgram[] = "tarnelstart.exe";
 // Also the marker of the retry run: it is looked for in the whole command line.
 const char kRetryWord[] = "restart";
 const DWORD kRetryDelayMs = 12000;
-
-// Without an installation directory there is nothing to start: a bare program name
-// would be looked for in the current directory and along PATH, and "\" would mean
-// the root of the current drive, where anybody may plant one.
-bool isInstallationDirectory(const CString& directory) { return !directory.IsEmpty() && directory != "\\"; }
 
 // Starts the program with its path and the word as its whole command line, and
 // ends this process with exit code 0 once it exists; returns only when it cannot.
@@ -57,14 +53,14 @@ BOOL CTarnelstartApp::InitInstance()
     CString directory = TarnelPolicyMgr().getRuntimeLibDir();
 
     if (created) {
-        if (isInstallationDirectory(directory)) handOver(directory, kTrayProgram, kTrayWord);
+        if (IsAbsoluteDirectory(directory)) handOver(directory, kTrayProgram, kTrayWord);
         return TRUE;
     }
 
     // The Java side may not be up yet so soon after log-on: one more run, later. The
     // word in the retry's command line keeps it from retrying again; a program path
     // that holds it does the same.
-    if (CString(GetCommandLineA()).Find(kRetryWord) < 0 && isInstallationDirectory(directory)) {
+    if (CString(GetCommandLineA()).Find(kRetryWord) < 0 && IsAbsoluteDirectory(directory)) {
         Sleep(kRetryDelayMs);
         handOver(directory, kOwnProgram, kRetryWord);
     }

@@ -263,35 +263,58 @@ TEST_P(HandlerTest, VerbAsTextAndOtherOffsetsAreRefusedAndStartNothing)
     EXPECT_FALSE(startedWithin(install.record()));
 }
 
-// Without an installation directory, the bridge is not looked for anywhere else: a
-// program of that name in the current directory, along PATH or in the root of the
-// current drive could have been planted there.
-TEST(HandlerInstallation, NoInstallationDirectoryStartsNothingAndSucceeds)
+// Without an absolute installation directory, the bridge is not looked for anywhere:
+// a program of that name in the current directory, along PATH or in the root of the
+// current drive could have been planted there. A RuntimeLib that names tarnel.dll by
+// a relative path, or by one rooted without a drive, counts as none: recorders wait
+// at every place such a path could lead to, relative to the current directory, the
+// drive's root and the PATH folder.
+TEST(HandlerInstallation, NoAbsoluteInstallationDirectoryStartsNothingAndSucceeds)
 {
     Installation install;
     ScratchDirectory cwd("planted"), onPath("planted");
-    std::string planted[] = {cwd.copyIn(kRecorder, "tarnelexplorer.exe"),
-                             onPath.copyIn(kRecorder, "tarnelexplorer.exe")};
+    const std::string kFolder = "TarnelPlanted\\";
+    char rootText[4] = {cwd.path()[0], ':', '\\', 0};
+    const std::string root = rootText;
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + kFolder).c_str())) << "a stale " << root + kFolder;
+    std::vector<std::string> planted;
+    for (ScratchDirectory* place : {&cwd, &onPath})
+        for (const std::string& folder : {std::string(), kFolder})
+            planted.push_back(place->copyIn(kRecorder, folder + "tarnelexplorer.exe"));
+    for (const std::string& folder : {root, root + kFolder}) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        std::string atRoot = folder + "tarnelexplorer.exe";
+        ASSERT_TRUE(CopyFileA(kRecorder.c_str(), atRoot.c_str(), TRUE)) << "a stale " << atRoot;
+        planted.push_back(atRoot);
+    }
+    planted.push_back(install.program());
     ScopedCurrentDirectory cd(cwd.path());
     ScopedEnvironment path("PATH", onPath.path().c_str());
-    char root[4] = {cwd.path()[0], ':', '\\', 0};
-    std::string atRoot = std::string(root) + "tarnelexplorer.exe";
-    ASSERT_TRUE(CopyFileA(kRecorder.c_str(), atRoot.c_str(), TRUE)) << "a stale " << atRoot;
 
     Handler handler(kShellExtCases[0]);
     ASSERT_EQ(S_OK, handler.initialize({"C:\\x\\a.txt"}));
-    install.runtimeLib().remove();                           // no value: empty directory
+    install.runtimeLib().remove();   // no value: empty directory
     EXPECT_EQ(S_OK, handler.invoke(MAKEINTRESOURCEA(0)));
-    install.runtimeLib().setText("C:\\Program Files\\other.dll");   // no tarnel.dll: "\"
-    EXPECT_EQ(S_OK, handler.invoke(MAKEINTRESOURCEA(0)));
+    const char* const runtimeLibs[] = {
+        "C:\\Program Files\\other.dll",   // no tarnel.dll: "\"
+        "TarnelPlanted\\tarnel.dll",        // relative
+        "\\TarnelPlanted\\tarnel.dll",      // rooted without a drive
+        "\\\\TarnelPlanted\\tarnel.dll",    // a server without a share
+    };
+    for (const char* runtimeLib : runtimeLibs) {
+        install.runtimeLib().setText(runtimeLib);
+        EXPECT_EQ(S_OK, handler.invoke(MAKEINTRESOURCEA(0))) << runtimeLib;
+    }
 
     Sleep(700);
-    for (const std::string& exe : {planted[0], planted[1], atRoot, install.program()}) {
+    for (const std::string& exe : planted) {
         std::string record = exe.substr(0, exe.size() - 4) + ".cmdline";
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(record.c_str())) << exe << " was started";
         DeleteFileA(record.c_str());
     }
-    DeleteFileA(atRoot.c_str());
+    DeleteFileA((root + "tarnelexplorer.exe").c_str());
+    DeleteFileA((root + kFolder + "tarnelexplorer.exe").c_str());
+    RemoveDirectoryA((root + kFolder).c_str());
 }
 
 TEST(HandlerInstallation, FailedStartIsReturned)

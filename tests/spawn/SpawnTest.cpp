@@ -112,28 +112,36 @@ TEST(Spawn, BareNameIsTriedInTheCurrentDirectoryFirst)
 TEST(Spawn, PathEntriesAreTriedInOrderWithQuotesRemovedAndEmptiesSkipped)
 {
     ScratchDirectory empty("spawn"), first("spawn"), second("spawn"), cwd("spawn");
-    std::string found = first.copyIn(recorderSource(), "sub\\rec.exe");
-    second.copyIn(recorderSource(), "sub\\rec.exe");
+    std::string found = first.copyIn(recorderSource(), "rec.exe");
+    second.copyIn(recorderSource(), "rec.exe");
     std::string firstDir = first.path().substr(0, first.path().size() - 1);   // no trailing backslash
     std::string path = ";\"" + empty.path() + "\";;\"" + firstDir + "\";" + second.path();
     ScopedEnvironment env("PATH", path.c_str());
     ScopedCurrentDirectory cd(cwd.path());
-    // The whole name, subdirectory included, goes behind each PATH directory; the
-    // command line keeps the name as passed.
-    EXPECT_EQ(0, spawn(AFX_SPAWN_WAIT, {"sub\\rec.exe", "y"}));
-    EXPECT_EQ("sub\\rec.exe y\r\n", TestSupport::readFile(recordOf(found)));
-    EXPECT_EQ("", TestSupport::readFile(second.path() + "sub\\rec.cmdline"));
+    // The command line keeps the name as passed.
+    EXPECT_EQ(0, spawn(AFX_SPAWN_WAIT, {"rec.exe", "y"}));
+    EXPECT_EQ("rec.exe y\r\n", TestSupport::readFile(recordOf(found)));
+    EXPECT_EQ("", TestSupport::readFile(second.path() + "rec.cmdline"));
 }
 
-TEST(Spawn, PathIsNotSearchedForANameWithAForwardSlash)
+// A path that holds a folder is tried as it stands and nowhere else: a program of
+// that relative path below a PATH folder is not started in its place. Both forms
+// were once found below PATH: relative to the current directory, and rooted
+// without a drive.
+TEST(Spawn, PathIsNotSearchedForANameThatHoldsAFolder)
 {
     ScratchDirectory onPath("spawn"), cwd("spawn");
-    onPath.copyIn(recorderSource(), "sub\\rec.exe");
+    const char kFolder[] = "spawn-planted";
+    std::string planted = onPath.copyIn(recorderSource(), std::string(kFolder) + "\\rec.exe");
     ScopedEnvironment env("PATH", onPath.path().c_str());
     ScopedCurrentDirectory cd(cwd.path());
-    errno = 0;
-    EXPECT_EQ(-1, spawn(AFX_SPAWN_WAIT, {"sub/rec.exe"}));
-    EXPECT_EQ(ENOENT, errno);
+    for (const std::string& name : {std::string(kFolder) + "\\rec.exe", "\\" + std::string(kFolder) + "\\rec.exe",
+                                    std::string(kFolder) + "/rec.exe"}) {
+        errno = 0;
+        EXPECT_EQ(-1, spawn(AFX_SPAWN_WAIT, {name})) << name;
+        EXPECT_EQ(ENOENT, errno) << name;
+    }
+    EXPECT_EQ("", TestSupport::readFile(recordOf(planted)));
 }
 
 TEST(Spawn, PathSearchStopsAtACandidateOf260Characters)

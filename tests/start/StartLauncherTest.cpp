@@ -351,14 +351,23 @@ TEST_F(StartLauncherRetry, AnInstallationPathHoldingRestartDisablesTheRetry)
 }
 
 // With no installation directory, or "\" (RuntimeLib without "tarnel.dll", or
-// beginning with it), nothing is started: neither a bare name found in the current
-// directory or along PATH, nor a program from the root of the current drive. Both
-// places hold a tray and a launcher here, so that a start would show.
-TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
+// beginning with it), or one that is not absolute (relative, or rooted without a
+// drive), nothing is started: neither a bare name found in the current directory or
+// along PATH, nor a program relative to the current directory, the root of the
+// current drive or a PATH folder. Each of those places holds a tray and a launcher
+// here, so that a start would show.
+TEST_F(StartLauncher, WithoutAnAbsoluteInstallationDirectoryNothingIsStarted)
 {
+    const std::string kFolder = "TarnelPlanted\\";
     TestSupport::ScratchDirectory planted("planted");
-    installTray(planted.path());
-    planted.copyIn(windowsPathOf(TARNELSTART_EXE), "tarnelstart.exe");
+    std::string root = planted.path().substr(0, 3);
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + kFolder).c_str())) << "a stale " << root + kFolder;
+    std::vector<std::string> places = {planted.path(), planted.path() + kFolder, root + kFolder};
+    for (const std::string& place : places) {
+        CreateDirectoryA(place.c_str(), nullptr);
+        installTray(place);
+        ASSERT_TRUE(CopyFileA(windowsPathOf(TARNELSTART_EXE).c_str(), (place + "tarnelstart.exe").c_str(), FALSE));
+    }
     char savedDirectory[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, savedDirectory);
     char savedPath[32767];
@@ -367,7 +376,8 @@ TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
     ASSERT_TRUE(SetCurrentDirectoryA(planted.path().c_str()));
     SetEnvironmentVariableA("PATH", (planted.path() + ";" + savedPath).c_str());
 
-    const char* const runtimeLibs[] = {nullptr, "C:\\Tarnel App\\other.dll", "tarnel.dll"};
+    const char* const runtimeLibs[] = {nullptr, "C:\\Tarnel App\\other.dll", "tarnel.dll",
+                                       "TarnelPlanted\\tarnel.dll", "\\TarnelPlanted\\tarnel.dll"};
     for (const char* runtimeLib : runtimeLibs) {
         std::string what = runtimeLib ? runtimeLib : "no RuntimeLib";
         setRuntimeLib(runtimeLib);
@@ -384,10 +394,13 @@ TEST_F(StartLauncher, WithoutAnInstallationDirectoryNothingIsStarted)
                 << what << (probeWorks ? ", probe working" : ", probe failing");
         }
     }
-    EXPECT_EQ("", readFile(planted.path() + "tarneltray.cmdline"));
+    for (const std::string& place : places) EXPECT_EQ("", readFile(place + "tarneltray.cmdline")) << place;
 
     SetCurrentDirectoryA(savedDirectory);
     SetEnvironmentVariableA("PATH", savedPath);
+    for (const char* file : {"tarneltray.exe", "tarnelstart.exe", "tarneltray.cmdline"})
+        DeleteFileA((root + kFolder + file).c_str());
+    RemoveDirectoryA((root + kFolder).c_str());
 }
 
 // The launcher's real OLE start-up made to fail (see OleBrokenProcess.h).
