@@ -2,6 +2,7 @@
 
 #include "afx/AfxMessageBox.h"
 #include "afx/AfxOle.h"
+#include "common/RegistryValue.h"
 #include "common/TarnelAddRegistry.h"
 #include "common/TarnelErrorMgr.h"
 #include "common/TarnelPolicyMgr.h"
@@ -23,6 +24,20 @@ void showUsage()
     AfxMessageBox(CString("Usage :\n") + "\t QuenbyRegister /SourceDir/\n\n" +
                       "\t Where SourceDir is the location of ressources to register",
                   MB_OK | MB_ICONERROR);
+}
+
+// Every program that reads RuntimeLib back takes at most 128 bytes of it, the
+// terminating zero included (a double-byte character counts twice). A longer path
+// would be written and then found by none of them, and the installed product would
+// fail at its first use: it is refused with a box, and nothing is written.
+bool fitsRuntimeLibReaders(const CString& sRuntimeLib)
+{
+    const int kMaxChars = static_cast<int>(RegistryValue::kValueBytes) - 1;
+    if (sRuntimeLib.GetLength() <= kMaxChars) return true;
+    CString text;
+    text.Format("Quenby Install Failure: The path of tarnel.dll may hold at most %d characters!\n", kMaxChars);
+    AfxMessageBox(text + sRuntimeLib, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 // The log file, opened for appending in text mode (a line feed is stored as CR LF).
@@ -86,16 +101,13 @@ BOOL CTarnelRegisterApp::InitInstance()
 
         TarnelAddRegistry addRegistry;
         CString sRuntimeLib = srcDir + "tarnel.dll";
-        BOOL added = addRegistry.AddTarnelDll(sRuntimeLib);
+        BOOL added = fitsRuntimeLibReaders(sRuntimeLib) && addRegistry.AddTarnelDll(sRuntimeLib);
         WriteLog("4 - TarnelAddRegistry.AddTarnelDll(sRuntimeLib)...");
         if (!added) return FALSE;
 
         // From here on the installation directory is the one the other programs will
-        // read back, not srcDir. A value too long to be read back gives none: the
-        // jars and the add-in are then taken from srcDir, never from wherever the
-        // current directory happens to be.
+        // read back, not srcDir. Step 4 made sure that the value fits their reads.
         CString tarnelDirectory = policyMgr.getRuntimeLibDir();
-        if (tarnelDirectory.IsEmpty()) tarnelDirectory = srcDir;
         CString javaHomeDirectory = policyMgr.getJavaHome();
         WriteLog("5 - TarnelPolicyMgr.getJavaHome()...");
 

@@ -240,9 +240,12 @@ TEST(InstallerRun, FirstFailingStepEndsTheRunAndUndoesNothing)
         EXPECT_EQ(c.lastStep == 4, machine.staleJarsLeft());
         // The add-in keys of step 13 stay when the registration fails; without
         // Office, or with no step 13, none is written.
-        if (c.lastStep == 14) EXPECT_EQ(kAddinValues, addinValuesOf(machine.withOutlook));
-        if (c.lastStep < 13)
+        if (c.lastStep == 14) {
+            EXPECT_EQ(kAddinValues, addinValuesOf(machine.withOutlook));
+        }
+        if (c.lastStep < 13) {
             for (const std::string& profile : machine.profiles.all()) EXPECT_EQ("", addinValuesOf(profile)) << profile;
+        }
         bool toolRan = c.lastStep == 14 && exists(machine.installation.directory() + "TarnelOutlook.dll");
         EXPECT_EQ(toolRan ? machine.registration() : "", machine.registrations());
     }
@@ -283,28 +286,54 @@ TEST(InstallerRun, WithoutJavaHomeNothingIsDeletedOrCopied)
     for (const char* folder : {"\\lib\\security", "\\lib\\ext", "\\lib"}) RemoveDirectoryA((drive + folder).c_str());
 }
 
-// A source directory too long to be read back from RuntimeLib (a reader takes at most
-// 128 bytes of it): the run goes on from the source directory itself, so the policy
-// jars and the add-in are taken from where they are, not from the current directory.
-TEST(InstallerRun, SourceDirectoryTooLongToReadBackIsUsedItself)
+// Every reader of RuntimeLib takes at most 128 bytes of it, the terminating zero
+// included. A path of tarnel.dll of 127 characters is installed whole, from the long
+// folder itself; one of 128 is refused at step 4, before anything is written: the
+// value stays as it was (or absent), no jar is touched and regsvr32 is not run.
+TEST(InstallerRun, PathOfTarnelDllLongerThan127CharactersIsRefused)
 {
-    Machine machine;
-    std::string source = machine.installation.directory();
-    while ((source + "tarnel.dll").size() < 140) {
-        source += "a longer folder\\";
+    struct Case {
+        size_t length;
+        bool earlierValue;
+    };
+    const Case cases[] = {{127, true}, {128, true}, {128, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.length) + (c.earlierValue ? " over an earlier value" : " with no value before"));
+        Machine machine;
+        TestSupport::SavedRegistryValue runtimeLib(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", "RuntimeLib");
+        if (!c.earlierValue) runtimeLib.remove();
+        const std::string directory = machine.installation.directory();
+        const size_t padding = c.length - directory.size() - std::string("\\tarnel.dll").size();
+        ASSERT_LT(padding, c.length) << "the installation directory is already too long";
+        const std::string source = directory + std::string(padding, 'a') + "\\";
         ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr)) << source;
-    }
-    for (const char* file : {"US_export_policy.jar", "TarnelOutlook.dll"})
-        ASSERT_TRUE(CopyFileA((machine.installation.directory() + file).c_str(), (source + file).c_str(), FALSE));
-    TestSupport::writeFile(source + "local_policy.jar", "local_policy.jar of the long folder");
+        for (const char* file : {"US_export_policy.jar", "TarnelOutlook.dll"})
+            ASSERT_TRUE(CopyFileA((directory + file).c_str(), (source + file).c_str(), FALSE));
+        TestSupport::writeFile(source + "local_policy.jar", "local_policy.jar of the long folder");
+        const std::string value = source + "tarnel.dll";
+        ASSERT_EQ(c.length, value.size());
 
-    EXPECT_EQ(Lines(), run(commandLine("/" + source + "/")));
-    EXPECT_EQ(logUpTo(15), machine.log());
-    EXPECT_EQ(source + "tarnel.dll", machine.installation.runtimeLib());
-    EXPECT_EQ("local_policy.jar of the long folder",
-              TestSupport::readFile(machine.securityDirectory() + "local_policy.jar"));
-    EXPECT_EQ(source + "TarnelOutlook.dll|" + machine.regsvr32 + " \"" + source + "TarnelOutlook.dll\" /s\r\n",
-              machine.registrations());
+        const Lines boxes = run(commandLine("/" + source + "/"));
+        if (c.length == 127) {
+            EXPECT_EQ(Lines(), boxes);
+            EXPECT_EQ(logUpTo(15), machine.log());
+            EXPECT_EQ(value, machine.installation.runtimeLib());
+            EXPECT_FALSE(machine.staleJarsLeft());
+            EXPECT_EQ("local_policy.jar of the long folder",
+                      TestSupport::readFile(machine.securityDirectory() + "local_policy.jar"));
+            EXPECT_EQ(source + "TarnelOutlook.dll|" + machine.regsvr32 + " \"" + source + "TarnelOutlook.dll\" /s\r\n",
+                      machine.registrations());
+        } else {
+            EXPECT_EQ(Lines({errorBox("Quenby Install Failure: The path of tarnel.dll may hold at most 127 "
+                                      "characters!\n" + value)}),
+                      boxes);
+            EXPECT_EQ(logUpTo(4), machine.log());
+            EXPECT_EQ(c.earlierValue ? Machine::kEarlierRuntimeLib : "(no value)", machine.installation.runtimeLib());
+            for (const char* jar : kStaleJars) EXPECT_TRUE(exists(machine.extDirectory() + jar)) << jar;
+            EXPECT_FALSE(exists(machine.securityDirectory() + "local_policy.jar"));
+            EXPECT_EQ("", machine.registrations());
+        }
+    }
 }
 
 // The source directory lies between the first two slashes of the whole command line,

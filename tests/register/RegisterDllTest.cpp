@@ -1,6 +1,6 @@
 // The regsvr32 run in this process. Its command line is read by a recorder put in
-// the place of the tool (a SystemRoot of the test's own); the stock tool runs once on
-// the stand-in add-in, for its exit code.
+// the place of the tool (a SystemRoot of the test's own); the stock tool runs on the
+// stand-in add-in, for its exit code and as the tool taken without SystemRoot.
 #include "register/RegisterDll.h"
 
 #include "InstallerState.h"
@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace {
 
+using TestSupport::ScopedCurrentDirectory;
 using TestSupport::ScopedEnvironment;
 using Lines = std::vector<std::string>;
 
@@ -22,6 +24,8 @@ std::string launchFailureBox(const std::string& tool, const std::string& library
                                          "\nReason: " + reason,
                    "OK", "exclamation");
 }
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class RegisterDllRun : public ::testing::Test {
 protected:
@@ -78,26 +82,41 @@ TEST_F(RegisterDllRun, ToolGetsTheLibraryAsGivenThenSlashS)
     }
 }
 
-TEST_F(RegisterDllRun, WithoutSystemRootTheToolIsLookedForAlongPath)
+// Without SystemRoot the tool comes from the system directory, by its full path: a
+// regsvr32.exe planted where "\system32\regsvr32.exe" would have been found, under a
+// PATH folder or at the current drive's root, is not run. The stock tool runs, and the
+// stand-in add-in records its command line.
+TEST_F(RegisterDllRun, WithoutSystemRootTheSystemDirectorysToolIsRun)
 {
-    const std::string tool = "\\system32\\regsvr32.exe";
     systemRootVariable.set(nullptr);
-    {
-        // Nowhere: the current drive's root has no system32, nor has PATH's folder.
-        ScopedEnvironment path("PATH", elsewhere.path().c_str());
-        Lines boxes;
-        EXPECT_EQ(-1, run("\"C:\\T\\TarnelOutlook.dll\"", boxes));
-        EXPECT_EQ(Lines({launchFailureBox(tool, "\"C:\\T\\TarnelOutlook.dll\"", "File or path is not found")}), boxes);
-        EXPECT_EQ("", recorded());
-    }
-    {
-        // A PATH folder in front of the whole name: "<folder>\" + "\system32\...".
-        ScopedEnvironment path("PATH", (elsewhere.path() + ";" + root).c_str());
-        Lines boxes;
-        EXPECT_EQ(0, run("lib.dll", boxes));
-        EXPECT_EQ(Lines(), boxes);
-        EXPECT_EQ(tool + " lib.dll /s\r\n", recorded());
-    }
+    // The fixture's recorder lies in <root>\system32 under this PATH folder.
+    ScopedEnvironment pathVariable("PATH", (root + ";" + std::getenv("PATH")).c_str());
+    ScopedCurrentDirectory standing(elsewhere.path());
+    const std::string drive = elsewhere.path().substr(0, 2);
+    const std::string atRoot = drive + "\\system32\\regsvr32.exe";
+    ASSERT_FALSE(exists(drive + "\\system32")) << "the drive already has a \\system32";
+    ASSERT_TRUE(CreateDirectoryA((drive + "\\system32").c_str(), nullptr));
+    EXPECT_TRUE(CopyFileA(recorder.c_str(), atRoot.c_str(), TRUE));
+
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string tool = std::string(system) + "\\regsvr32.exe";
+    std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
+                                         "TarnelOutlook.dll");
+    std::string calls = elsewhere.path() + "calls.txt";
+    ScopedEnvironment recordVariable("TARNEL_ADDIN_RECORD", calls.c_str());
+    const std::string library = "\"" + addin + "\"";
+    Lines boxes;
+    EXPECT_EQ(0, run(library, boxes));
+    EXPECT_EQ(Lines(), boxes);
+    EXPECT_EQ(addin + "|" + tool + " " + library + " /s\r\n", TestSupport::readFile(calls));
+    EXPECT_EQ("", recorded()) << "the tool under PATH ran";
+    const std::string rootRecord = drive + "\\system32\\regsvr32.cmdline";
+    EXPECT_FALSE(exists(rootRecord)) << "the tool at the drive's root ran";
+
+    DeleteFileA(rootRecord.c_str());
+    DeleteFileA(atRoot.c_str());
+    RemoveDirectoryA((drive + "\\system32").c_str());
 }
 
 // The stock tool ends with 5 when the library's DllRegisterServer fails (Windows'

@@ -75,7 +75,9 @@ TEST_F(RegistryWriters, OfficeVersionIsTheFirstOfTheListWhoseOutlookIsInstalled)
         Lines boxes = boxesOf([&] { EXPECT_EQ(std::string(c.expected), std::string(registry.GetOfficeVersion())) << c.expected; });
         EXPECT_EQ(Lines(), boxes);
         for (const char* version : {"13.0", "12.0", "11.0", "10.0"})
-            if (std::string(version) == c.expected) EXPECT_TRUE(registry.IsOutlookOfficeInstalled(version));
+            if (std::string(version) == c.expected) {
+                EXPECT_TRUE(registry.IsOutlookOfficeInstalled(version));
+            }
     }
 }
 
@@ -94,7 +96,9 @@ TEST_F(RegistryWriters, AddinKeyGoesToEveryProfileWithOutlookSettingsAndNoOther)
         EXPECT_EQ(kAddinValues, addinValuesOf(last)) << language;
         EXPECT_EQ("", addinValuesOf(other)) << language;
         for (const std::string& profile : profiles.all())
-            if (profile != first && profile != last) EXPECT_EQ("", addinValuesOf(profile)) << profile;
+            if (profile != first && profile != last) {
+                EXPECT_EQ("", addinValuesOf(profile)) << profile;
+            }
     }
 }
 
@@ -151,7 +155,9 @@ TEST_F(RegistryWriters, FailedWriteNamesTheValueAndClosesTheKey)
             ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_USERS, path.c_str(), 0, KEY_QUERY_VALUE, &key));
             Lines boxes = boxesOf([&] { EXPECT_FALSE(c.write(key)); });
             EXPECT_EQ(Lines({c.box}), boxes);
-            if (round == 1) EXPECT_EQ(before, TestSupport::handleMark()) << "the key was left open";
+            if (round == 1) {
+                EXPECT_EQ(before, TestSupport::handleMark()) << "the key was left open";
+            }
         }
     }
 }
