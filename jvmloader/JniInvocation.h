@@ -47,7 +47,9 @@ struct JNINativeInterface {
     jclass(__stdcall* FindClass)(JNIEnv*, const char* name);                            // 6
     void* slots7to16[10];
     void(__stdcall* ExceptionClear)(JNIEnv*);                                            // 17
-    void* slots18to112[95];
+    void* slots18to22[5];
+    void(__stdcall* DeleteLocalRef)(JNIEnv*, jobject);                                   // 23
+    void* slots24to112[89];
     jmethodID(__stdcall* GetStaticMethodID)(JNIEnv*, jclass, const char* name,
                                             const char* signature);                     // 113
     jobject(__cdecl* CallStaticObjectMethod)(JNIEnv*, jclass, jmethodID, ...);          // 114
@@ -67,6 +69,7 @@ struct JNINativeInterface {
     static_assert(offsetof(JNINativeInterface, member) == (index) * sizeof(void*), #member)
 JNI_SLOT_AT(FindClass, 6);
 JNI_SLOT_AT(ExceptionClear, 17);
+JNI_SLOT_AT(DeleteLocalRef, 23);
 JNI_SLOT_AT(GetStaticMethodID, 113);
 JNI_SLOT_AT(CallStaticObjectMethod, 114);
 JNI_SLOT_AT(GetStringLength, 164);

@@ -4,22 +4,31 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
 // "NAME=value\0NAME=value\0...\0", copied from the process when the library loads.
 class EnvironmentCopy {
 public:
+    // Taken in UTF-16 and converted with the ANSI code page, as a C runtime does: the
+    // values go to LoadLibraryA and into the class-path option, which read the ANSI page.
+    // Windows documents its narrow block as OEM characters, in which a folder named
+    // with an accented letter would not be found.
     EnvironmentCopy()
     {
-        char* block = GetEnvironmentStringsA();
+        wchar_t* block = GetEnvironmentStringsW();
         if (!block) return;
-        const char* end = block;
-        while (*end) end += std::strlen(end) + 1;
-        const size_t size = end - block + 1;  // the final terminator included
-        m_block = static_cast<char*>(std::malloc(size));
-        if (m_block) std::memcpy(m_block, block, size);
-        FreeEnvironmentStringsA(block);
+        const wchar_t* end = block;
+        while (*end) end += std::wcslen(end) + 1;
+        const int units = int(end - block + 1);  // the final terminator included
+        const int size = WideCharToMultiByte(CP_ACP, 0, block, units, nullptr, 0, nullptr, nullptr);
+        if (size > 0) m_block = static_cast<char*>(std::malloc(size));
+        if (m_block && !WideCharToMultiByte(CP_ACP, 0, block, units, m_block, size, nullptr, nullptr)) {
+            std::free(m_block);
+            m_block = nullptr;
+        }
+        FreeEnvironmentStringsW(block);
     }
 
     const char* find(const char* name) const

@@ -29,6 +29,26 @@ void clearPendingException(JNIEnv* env)
     if ((*env)->ExceptionCheck(env)) (*env)->ExceptionClear(env);
 }
 
+// A JNI local reference, deleted when it goes out of scope. Only a return into Java
+// would free it otherwise, and the thread that created the VM never returns there: a
+// caller calling test in a loop would grow the VM's memory with every call.
+class LocalRef {
+public:
+    LocalRef(JNIEnv* env, jobject ref) : m_env(env), m_ref(ref) {}
+    ~LocalRef()
+    {
+        if (m_ref) (*m_env)->DeleteLocalRef(m_env, m_ref);
+    }
+    LocalRef(const LocalRef&) = delete;
+    LocalRef& operator=(const LocalRef&) = delete;
+
+    jobject get() const { return m_ref; }
+
+private:
+    JNIEnv* m_env;
+    jobject m_ref;
+};
+
 // The whole Java string in modified UTF-8, in a block of its byte length plus one.
 char* newModifiedUtf8Block(JNIEnv* env, jstring string)
 {
@@ -71,36 +91,36 @@ char* __cdecl getVelmJniVersion()
 }
 
 // Calls velmjni.getStaticStringFromString with the text (null passes a null string)
-// and returns the Java result; null when the method returns none or throws.
+// and returns the Java result; null when the method returns none or throws. The local
+// references it makes are all deleted again on return.
 char* __stdcall test(const char* modifiedUtf8)
 {
     JNIEnv* env = getJniEnv();
     if (!env || loader.status() != kJvmOk) return getCharJniEnvStatus();
 
-    jclass velmjni = (*env)->FindClass(env, "velmjni");
-    if (!velmjni) {
+    LocalRef velmjni(env, (*env)->FindClass(env, "velmjni"));
+    if (!velmjni.get()) {
         clearPendingException(env);
         return newTextBlock("Can't find class", kTestFailureBytes);
     }
-    jmethodID method = (*env)->GetStaticMethodID(env, velmjni, "getStaticStringFromString",
+    jmethodID method = (*env)->GetStaticMethodID(env, velmjni.get(), "getStaticStringFromString",
                                                  "(Ljava/lang/String;)Ljava/lang/String;");
     if (!method) {
         clearPendingException(env);
         return newTextBlock("Can't locate the getStaticStringFromString(String) method",
                             kTestFailureBytes);
     }
-    jstring argument = modifiedUtf8 ? (*env)->NewStringUTF(env, modifiedUtf8) : nullptr;
-    if (modifiedUtf8 && !argument) {
+    LocalRef argument(env, modifiedUtf8 ? (*env)->NewStringUTF(env, modifiedUtf8) : nullptr);
+    if (modifiedUtf8 && !argument.get()) {
         clearPendingException(env);
         return nullptr;
     }
-    jstring result =
-        static_cast<jstring>((*env)->CallStaticObjectMethod(env, velmjni, method, argument));
-    if (!result || (*env)->ExceptionCheck(env)) {
+    LocalRef result(env, (*env)->CallStaticObjectMethod(env, velmjni.get(), method, argument.get()));
+    if (!result.get() || (*env)->ExceptionCheck(env)) {
         clearPendingException(env);
         return nullptr;
     }
-    return newModifiedUtf8Block(env, result);
+    return newModifiedUtf8Block(env, result.get());
 }
 
 const char* __stdcall testBytes(void*)

@@ -29,8 +29,10 @@ public:
     JavaRuntimeRegistry(const JavaRuntimeRegistry&) = delete;
     JavaRuntimeRegistry& operator=(const JavaRuntimeRegistry&) = delete;
 
-    // Creates the key (or its subkey) and, when value is not null, the text value.
-    bool set(const std::string& subKey, const char* name, const char* value)
+    // Creates the key (or its subkey) and, when value is not null, the text value: its
+    // first bytes when given (checked to be stored as given), else the text and its
+    // terminator.
+    bool set(const std::string& subKey, const char* name, const char* value, DWORD bytes = 0)
     {
         std::string path = subKey.empty() ? std::string(kKey) : std::string(kKey) + "\\" + subKey;
         HKEY key = nullptr;
@@ -38,9 +40,18 @@ public:
                             &key, nullptr) != ERROR_SUCCESS)
             return false;
         LONG status = ERROR_SUCCESS;
-        if (name && value)
-            status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                    DWORD(strlen(value) + 1));
+        if (name && value) {
+            // RegSetValueExA counts in a terminator that lies just after the bytes given
+            // (for callers that forgot it, as Windows does): the copy has none there.
+            std::string data = bytes ? std::string(value, bytes) + '\x7f' : std::string(value) + '\0';
+            status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                                    bytes ? bytes : DWORD(data.size()));
+            DWORD stored = 0;
+            if (status == ERROR_SUCCESS && bytes &&
+                (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &stored) != ERROR_SUCCESS ||
+                 stored != bytes))
+                status = ERROR_INVALID_DATA;
+        }
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }

@@ -24,6 +24,7 @@ struct Registration {
     const char* currentVersion;
     const char* versionKey;  // the subkey created, usually the same as currentVersion
     const char* runtimeLib;
+    DWORD runtimeLibBytes = 0;  // the bytes written; 0: the text and its terminator
 };
 
 const Registration kNotRegistered = {false, nullptr, nullptr, nullptr};
@@ -38,6 +39,7 @@ struct LoaderCase {
     std::vector<std::string> output;
     std::vector<std::string> log;  // the stand-in's log; empty: no VM creation asked
     size_t homeLength;
+    std::string homeSuffix;  // put at the end of the fake Java home's name
 };
 
 std::string digits(size_t count)
@@ -83,6 +85,7 @@ std::string missingDllPath(size_t length)
     return "C:\\" + std::string(length - 9, 'r') + "\\a.dll";
 }
 
+const size_t kJvmBelowHome = sizeof("\\jre\\bin\\client\\jvm.dll") - 1;
 const std::string kLongRuntimeLib127 = missingDllPath(127);
 const std::string kLongRuntimeLib128 = missingDllPath(128);
 const std::string kLongVersion128(128, '9');
@@ -120,6 +123,10 @@ std::vector<LoaderCase> loaderCases()
          searchFails(-2, "JVM_REGKEY_LIB_ERROR"), kNoCreation},
         {"RuntimeLibOf128CharactersCannotBeRead", withVersion("1.5", kLongRuntimeLib128.c_str()), JvmFile::Stub,
          {}, kSearchCommands, searchFails(-2, "JVM_REGKEY_LIB_ERROR"), kNoCreation},
+        // The first 127 bytes name the jvm.dll laid out: a value cut to fit the buffer
+        // would load it.
+        {"RuntimeLibOf128BytesWithoutTerminatorCannotBeRead", {true, "1.5", "1.5", "{jvm}x", 128}, JvmFile::Stub,
+         {}, kSearchCommands, searchFails(-2, "JVM_REGKEY_LIB_ERROR"), kNoCreation, 127 - kJvmBelowHome},
         {"RuntimeLibOf127CharactersIsReadAndTried", withVersion("1.5", kLongRuntimeLib127.c_str()), JvmFile::Stub,
          {}, kSearchCommands, searchFails(-3, "JVM_LIB_NOTFOUND"), kNoCreation},
         {"RuntimeLibNotLoadable", withVersion("1.5", "{home}\\nowhere\\jvm.dll"), JvmFile::Stub, {},
@@ -145,6 +152,18 @@ std::vector<LoaderCase> loaderCases()
         // The path would be 240 characters: refused although a jvm.dll lies there.
         {"JavaHomeOf217CharactersIsRefused", kNotRegistered, JvmFile::Stub, {"VELMORA_JAVA_HOME={home}"},
          kSearchCommands, searchFails(-3, "JVM_LIB_NOTFOUND"), kNoCreation, 217},
+        // Without its backslash the home has 216 characters and a jvm.dll: trimmed, it
+        // would load.
+        {"JavaHomeOf217CharactersEndingWithABackslashIsRefused", kNotRegistered, JvmFile::Stub,
+         {"VELMORA_JAVA_HOME={home}\\"}, kSearchCommands, searchFails(-3, "JVM_LIB_NOTFOUND"), kNoCreation, 216},
+        // Windows hands its narrow environment block out in the OEM code page, but
+        // LoadLibraryA and the VM read the ANSI one. Wine converts both ways with the
+        // ANSI page, so only a conversion from UTF-16 with the wrong page shows here;
+        // where the block comes from is checked in the library's import table
+        // (Velmjnidll.TakesTheEnvironmentInUtf16).
+        {"JavaHomeAndClasspathOutsideAsciiStayInTheAnsiCodePage", kNotRegistered, JvmFile::Stub,
+         {"VELMORA_JAVA_HOME={home}", "CLASSPATH=C:\\r\xE9pertoire \xE0\\caf\xE9.jar"}, kSearchCommands,
+         kSearchSucceeds, creation("C:\\r\xE9pertoire \xE0\\caf\xE9.jar"), 0, "-\xE9\xE8\xEA\xE0"},
         {"JavaHomeSetInTheProcessBeforeTheLoadIsSeen", kNotRegistered, JvmFile::Stub, {},
          {"setenv:VELMORA_JAVA_HOME={home}", "load", "env", "status"}, {"load ok", "env 1", "status 0"},
          creation("")},
@@ -194,27 +213,38 @@ std::vector<LoaderCase> loaderCases()
           "test velmjni:a size 10 new"},
          creation("")},
 
-        // test and the Java side.
+        // test and the Java side. On every path test deletes the local references it made
+        // (the class, the argument and the result), which only a return into Java would
+        // free otherwise.
         {"TestReturnsTheJavaResultWholeInModifiedUtf8", kRegistered, JvmFile::Stub, {},
-         {"load", "test:caf\\xC3\\xA9 \\xE2\\x82\\xAC \\xC0\\x80 \\xED\\xA0\\xBD\\xED\\xB8\\x80"},
+         {"load", "test:caf\\xC3\\xA9 \\xE2\\x82\\xAC \\xC0\\x80 \\xED\\xA0\\xBD\\xED\\xB8\\x80", "localrefs"},
          {"load ok",
-          "test velmjni:caf\\xc3\\xa9 \\xe2\\x82\\xac \\xc0\\x80 \\xed\\xa0\\xbd\\xed\\xb8\\x80 size 28 new"},
+          "test velmjni:caf\\xc3\\xa9 \\xe2\\x82\\xac \\xc0\\x80 \\xed\\xa0\\xbd\\xed\\xb8\\x80 size 28 new",
+          "localrefs 0"},
          creation("")},
-        {"TestWithNullPassesANullString", kRegistered, JvmFile::Stub, {}, {"load", "test-null"},
-         {"load ok", "test velmjni:null size 13 new"}, creation("")},
+        {"TestWithNullPassesANullString", kRegistered, JvmFile::Stub, {}, {"load", "test-null", "localrefs"},
+         {"load ok", "test velmjni:null size 13 new", "localrefs 0"}, creation("")},
         {"TestWithoutTheClass", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=class"},
-         {"load", "env", "test:a", "pending", "status"},
-         {"load ok", "env 1", "test Can't find class size 300 new", "pending 0", "status 0"}, creation("")},
-        {"TestWithoutTheMethod", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=method"},
-         {"load", "env", "test:a", "pending"},
-         {"load ok", "env 1", "test Can't locate the getStaticStringFromString(String) method size 300 new",
-          "pending 0"},
+         {"load", "env", "test:a", "pending", "status", "localrefs"},
+         {"load ok", "env 1", "test Can't find class size 300 new", "pending 0", "status 0", "localrefs 0"},
          creation("")},
+        {"TestWithoutTheMethod", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=method"},
+         {"load", "env", "test:a", "pending", "localrefs"},
+         {"load ok", "env 1", "test Can't locate the getStaticStringFromString(String) method size 300 new",
+          "pending 0", "localrefs 0"},
+         creation("")},
+        {"TestWhenNoStringCanBeMadeOfTheArgument", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=string"},
+         {"load", "env", "test:a", "pending", "localrefs"},
+         {"load ok", "env 1", "test null", "pending 0", "localrefs 0"}, creation("")},
         {"TestWhenTheMethodReturnsNull", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=null"},
-         {"load", "env", "test:a", "pending"}, {"load ok", "env 1", "test null", "pending 0"}, creation("")},
+         {"load", "env", "test:a", "pending", "localrefs"},
+         {"load ok", "env 1", "test null", "pending 0", "localrefs 0"}, creation("")},
         {"TestWhenTheMethodThrowsLeavesNoExceptionPending", kRegistered, JvmFile::Stub, {"JVMSTUB_FAIL=throw"},
-         {"load", "env", "test:a", "pending", "setenv:JVMSTUB_FAIL=", "test:b"},
-         {"load ok", "env 1", "test null", "pending 0", "test velmjni:b size 10 new"}, creation("")},
+         {"load", "env", "test:a", "pending", "localrefs", "setenv:JVMSTUB_FAIL=", "test:b", "test:c",
+          "localrefs"},
+         {"load ok", "env 1", "test null", "pending 0", "localrefs 0", "test velmjni:b size 10 new",
+          "test velmjni:c size 10 new", "localrefs 0"},
+         creation("")},
     };
 }
 
@@ -250,7 +280,7 @@ class LoaderCaseTest : public testing::TestWithParam<LoaderCase> {};
 TEST_P(LoaderCaseTest, TranscriptAndVmCreations)
 {
     const LoaderCase& c = GetParam();
-    FakeJavaHome javaHome(jvmSourcePath(c.jvmFile), c.homeLength);
+    FakeJavaHome javaHome(jvmSourcePath(c.jvmFile), c.homeLength, c.homeSuffix);
     ASSERT_TRUE(c.jvmFile == JvmFile::None || javaHome.laidOut()) << javaHome.jvm();
     if (c.homeLength) {
         ASSERT_EQ(c.homeLength, javaHome.home().size());
@@ -270,7 +300,11 @@ TEST_P(LoaderCaseTest, TranscriptAndVmCreations)
     }
     if (r.versionKey) {
         std::string runtimeLib = r.runtimeLib ? expand(r.runtimeLib) : "";
-        ASSERT_TRUE(registry.set(r.versionKey, "RuntimeLib", r.runtimeLib ? runtimeLib.c_str() : nullptr));
+        if (r.runtimeLibBytes) {
+            ASSERT_EQ(r.runtimeLibBytes, runtimeLib.size()) << "the value would carry a terminator";
+        }
+        ASSERT_TRUE(registry.set(r.versionKey, "RuntimeLib", r.runtimeLib ? runtimeLib.c_str() : nullptr,
+                                 r.runtimeLibBytes));
     }
 
     std::vector<std::string> environment = {expand("JVMSTUB_LOG={log}")};
@@ -278,7 +312,7 @@ TEST_P(LoaderCaseTest, TranscriptAndVmCreations)
     std::vector<std::string> commands;
     for (const std::string& command : c.commands) commands.push_back(expand(command));
 
-    CallerRun run = CallerProcess::run(environment, commands, javaHome.home() + "\\caller.out");
+    CallerRun run = CallerProcess::run(environment, commands, javaHome.callerOutput());
     ASSERT_EQ("", run.error);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(c.output, run.lines);

@@ -17,6 +17,8 @@
 //   test:TEXT | test-null     test                         -> "test velmjni:a size 10 new" | "test null"
 //   testBytes:N               testBytes(N)                 -> "testBytes OK Test Bytes static 1"
 //   pending                   ExceptionCheck on the last JNIEnv -> "pending 0"
+//   localrefs                 the local references the jvm.dll stand-in counts as held
+//                             -> "localrefs 0" | "localrefs no-vm" (no jvm.dll loaded)
 //   conventions               stack bytes each one-argument export removes itself
 //                             -> "conventions setClasspath 0 test 4 testBytes 4"
 // Texts are written with bytes outside printable ASCII (and the backslash) as \xhh, and
@@ -42,6 +44,7 @@ typedef JNIEnv*(__cdecl* GetJniEnvFunction)();
 typedef int(__cdecl* StatusFunction)();
 typedef char*(__stdcall* TestFunction)(const char*);
 typedef const char*(__stdcall* TestBytesFunction)(void*);
+typedef int(__cdecl* LiveLocalReferencesFunction)();
 
 HMODULE library = nullptr;
 FILE* out = nullptr;
@@ -201,6 +204,15 @@ void run(const std::string& command)
             std::fprintf(out, "pending %d\n", int((*lastEnv)->ExceptionCheck(lastEnv)));
         else
             std::fprintf(out, "pending no-env\n");
+    } else if (verb == "localrefs") {
+        HMODULE jvm = GetModuleHandleA("jvm.dll");
+        auto count = jvm ? reinterpret_cast<LiveLocalReferencesFunction>(
+                               reinterpret_cast<void*>(GetProcAddress(jvm, "liveLocalReferences")))
+                         : nullptr;
+        if (count)
+            std::fprintf(out, "localrefs %d\n", count());
+        else
+            std::fprintf(out, "localrefs no-vm\n");
     } else if (verb == "conventions") {
         static const char text[] = "x";
         std::fprintf(out, "conventions setClasspath %d test %d testBytes %d\n",
