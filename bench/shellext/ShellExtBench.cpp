@@ -1,6 +1,9 @@
-// Right-click cost of each extension DLL against a bare handler that only inserts one
-// item: per call, the class object, the handler's creation, Initialize with one file,
-// QueryContextMenu on a popup menu, and the releases, as Explorer does on a right-click.
+// Right-click cost of each extension DLL against two floors: a bare handler that only
+// inserts one item, and the same handler making first the registry reads of the menu
+// text's language lookup (the user's language is read afresh for every menu, and under
+// Wine each registry call is a round trip to the server). Per call, the class object,
+// the handler's creation, Initialize with one file, QueryContextMenu on a popup menu,
+// and the releases, as Explorer does on a right-click.
 //   shellext_bench.exe <dir holding the DLLs> [iterations]
 #include "ShellHost.h"
 
@@ -10,9 +13,30 @@
 
 namespace {
 
-// The floor: a handler that reads nothing and inserts one fixed item.
+// The registry reads of the language lookup, as the extensions make them: the user's
+// choice in the Java preferences, else the Windows language.
+bool readValue(const char* subKey, const char* valueName)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    BYTE data[256];
+    DWORD size = sizeof(data);
+    LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, data, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+void readLanguage()
+{
+    if (!readValue("Software\\JavaSoft\\Prefs\\com\\velmora\\pgp\\msg", "/Quenby/Language"))
+        readValue("Control Panel\\International", "sLanguage");
+}
+
+// A floor: a handler that inserts one fixed item, reading nothing or only the language.
 class BareHandler : public IShellExtInit, public IContextMenu {
 public:
+    explicit BareHandler(bool readsLanguage) : m_readsLanguage(readsLanguage) {}
+
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override
     {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellExtInit))
@@ -34,6 +58,7 @@ public:
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY) override { return S_OK; }
     STDMETHODIMP QueryContextMenu(HMENU menu, UINT, UINT first, UINT, UINT) override
     {
+        if (m_readsLanguage) readLanguage();
         InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, first, "Bare");
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
     }
@@ -43,11 +68,13 @@ public:
     virtual ~BareHandler() {}
 
 private:
+    bool m_readsLanguage;
     ULONG m_refs = 0;
 };
 
 class BareFactory : public IClassFactory {
 public:
+    explicit BareFactory(bool readsLanguage) : m_readsLanguage(readsLanguage) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override
     {
         *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) ? this : nullptr;
@@ -57,19 +84,28 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** object) override
     {
-        BareHandler* handler = new BareHandler;
+        BareHandler* handler = new BareHandler(m_readsLanguage);
         HRESULT hr = handler->QueryInterface(iid, object);
         if (FAILED(hr)) delete handler;
         return hr;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    bool m_readsLanguage;
 };
 
-BareFactory bareFactory;
+BareFactory bareFactory(false);
+BareFactory languageFactory(true);
 
 HRESULT STDAPICALLTYPE bareGetClassObject(REFCLSID, REFIID iid, void** object)
 {
     return bareFactory.QueryInterface(iid, object);
+}
+
+HRESULT STDAPICALLTYPE languageGetClassObject(REFCLSID, REFIID iid, void** object)
+{
+    return languageFactory.QueryInterface(iid, object);
 }
 
 typedef HRESULT(STDAPICALLTYPE* GetClassObject)(REFCLSID, REFIID, void**);
@@ -133,7 +169,10 @@ int main(int argc, char** argv)
     IDataObject* data = ShellHost::createDropData({std::string(temp) + "letter.txt"}, ShellHost::DropKind::Wide);
 
     double bare = measure(bareGetClassObject, CLSID_NULL, data, iterations);
-    std::printf("%-16s %9.2f us per right-click (floor)\n", "bare handler", bare);
+    std::printf("%-16s %9.2f us per right-click (floor 1)\n", "bare handler", bare);
+    double language = measure(languageGetClassObject, CLSID_NULL, data, iterations);
+    std::printf("%-16s %9.2f us per right-click (floor 2: floor 1 and the language's registry reads)\n",
+                "+ language reads", language);
     for (const char* name : {"quenbyappForMe", "quenbyapp2", "quenbyappZip", "quenbyappWipe"}) {
         ShellHost::Extension extension(dir + "\\" + name + ".dll");
         GetClassObject getClassObject =
@@ -144,7 +183,8 @@ int main(int argc, char** argv)
             : (data->AddRef(), data);
         double us = measure(getClassObject, extension.clsidFromTypeLib(), own, iterations);
         own->Release();
-        std::printf("%-16s %9.2f us per right-click, %6.1f x the floor\n", name, us, us / bare);
+        std::printf("%-16s %9.2f us per right-click, %6.1f x floor 1, %6.1f x floor 2\n", name, us, us / bare,
+                    us / language);
     }
     data->Release();
     CoUninitialize();

@@ -1,6 +1,7 @@
 #include "common/QuenbyTrayDriver.h"
 #include "common/VisualActionDriver.h"
 
+#include "ActivationRecorder.h"
 #include "StandInServer.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,53 @@ TEST_F(Drivers, CreationFailureReturnsFalseAndHoldsNothing)
     EXPECT_EQ(nullptr, tray.m_lpDispatch);
     EXPECT_FALSE(VisualActionDriver().CreateDispatch("quenby.noSuchObject"));
     EXPECT_EQ(Lines(), standIn.calls());
+}
+
+// A system without remote activation rejects the first request as an invalid argument;
+// the second one allows the three other kinds of server only.
+TEST_F(Drivers, RemoteServerRejectedIsAskedForAgainWithoutIt)
+{
+    const DWORD others = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+    {
+        ActivationRecorder accepting(false);
+        VisualActionDriver visualAction;
+        ASSERT_TRUE(visualAction.CreateDispatch(VisualActionDriver::kProgId));
+        EXPECT_EQ(std::vector<DWORD>({others | CLSCTX_REMOTE_SERVER}), accepting.contexts());
+    }
+    standIn.reset();
+    ActivationRecorder rejecting(true);
+    QuenbyTrayDriver tray;
+    ASSERT_TRUE(tray.CreateDispatch(QuenbyTrayDriver::kProgId));
+    EXPECT_EQ(std::vector<DWORD>({others | CLSCTX_REMOTE_SERVER, others}), rejecting.contexts());
+    tray.launch("x");
+    EXPECT_EQ(Lines({"quenby.QuenbyTray create", "quenby.QuenbyTray 1 VT_BSTR(1):x (no result)"}), standIn.calls());
+}
+
+// An object that was made but cannot be used is released again before CreateDispatch
+// returns: the stand-in logs "release" when its last reference goes.
+TEST_F(Drivers, ObjectThatDoesNotRunOrGivesNoIDispatchIsReleased)
+{
+    struct Case {
+        const char* key;
+        const char* value;
+        HRESULT expected;
+        Lines calls;
+    };
+    const Case cases[] = {
+        {"refuseRun", "0x80080005", CO_E_SERVER_EXEC_FAILURE,
+         {"quenby.visualAction create", "quenby.visualAction run refused", "quenby.visualAction release"}},
+        {"noDispatch", "1", E_NOINTERFACE, {"quenby.visualAction create", "quenby.visualAction release"}},
+    };
+    for (const Case& c : cases) {
+        standIn.reset();
+        standIn.set(kVisualAction, c.key, c.value);
+        VisualActionDriver visualAction;
+        COleException error(S_OK);
+        EXPECT_FALSE(visualAction.CreateDispatch(VisualActionDriver::kProgId, &error)) << c.key;
+        EXPECT_EQ(c.expected, error.m_sc) << c.key;
+        EXPECT_EQ(nullptr, visualAction.m_lpDispatch) << c.key;
+        EXPECT_EQ(c.calls, standIn.calls()) << c.key;
+    }
 }
 
 TEST_F(Drivers, Dispid7AnyNonZeroBooleanIsTrue)

@@ -5,6 +5,7 @@
 
 #include "InstallationLayout.h"
 #include "MessageBoxWatcher.h"
+#include "RegistryTestKey.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,12 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const char kReinstall[] = "Tarnel is not correctly installed! Please uninstall and reinstall Tarnel.";
+const char kJavaNotFound[] =
+    "Java is not installed! Please install Java to use Tarnel. Download Java at: http://www.java.com/download";
+
+// The runtime jars in the order the class path lists them.
+const char* const kRuntimeJars[] = {"tarnel_provider.jar", "tarnel_crypto.jar", "tarnel_app.jar",
+                                    "jdic.jar",            "swingx.jar",        "syntheticaAll.jar"};
 
 std::string errorBox(const std::string& text) { return boxLine("install_tests", text, "OK", "error"); }
 
@@ -39,10 +46,12 @@ void setEnvironment(const char* name, const char* value)
     _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
 }
 
+// Each case states the user's language: English unless the case sets another.
 class InstallationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        language.setText("/Quenby/Language", "en");
         for (int i = 0; i < 2; ++i) {
             const char* value = std::getenv(kSaved[i]);
             m_hadValue[i] = value != nullptr;
@@ -66,10 +75,11 @@ protected:
     std::string jarPath(const std::string& separatorAfterEach) const
     {
         std::string classpath;
-        for (const CString& jar : runtimeJars) classpath += installation.directory() + std::string(jar) + separatorAfterEach;
+        for (const char* jar : kRuntimeJars) classpath += installation.directory() + jar + separatorAfterEach;
         return classpath;
     }
 
+    RegistryTestKey language{HKEY_CURRENT_USER, "Software\\JavaSoft\\Prefs\\com\\velmora\\pgp\\msg"};
     InstallationLayout installation;
     const std::string& dir = installation.directory();
 
@@ -93,13 +103,28 @@ TEST_F(InstallationTest, CompleteInstallationPassesQuietlyAndCopiesThePolicyJars
     }
 }
 
+// The Java home is looked at first: with no installation directory either, only its
+// box is shown. A home of one character (the lone backslash of an empty path) counts
+// as none.
 TEST_F(InstallationTest, JavaNotFound)
 {
-    setEnvironment("VELMORA_JAVA_HOME", nullptr);
-    ASSERT_STREQ("", TarnelPolicyMgr().getJavaHome()) << "a Java runtime is registered in this prefix";
-    EXPECT_EQ(Lines({errorBox("Java is not installed! Please install Java to use Tarnel. Download Java at: "
-                              "http://www.java.com/download")}),
-              failingBoxes());
+    struct Case {
+        const char* what;
+        const char* javaHome;  // VELMORA_JAVA_HOME; nullptr: unset
+        bool installed;
+    };
+    const Case cases[] = {
+        {"no Java home", nullptr, true},
+        {"a Java home of one character", "\\", true},
+        {"neither a Java home nor an installation directory", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        setEnvironment("VELMORA_JAVA_HOME", c.javaHome);
+        ASSERT_EQ(c.javaHome ? 1 : 0, TarnelPolicyMgr().getJavaHome().GetLength())
+            << c.what << ": a Java runtime is registered in this prefix";
+        if (!c.installed) installation.setRuntimeLib(dir + "other.dll");
+        EXPECT_EQ(Lines({errorBox(kJavaNotFound)}), failingBoxes()) << c.what;
+    }
 }
 
 TEST_F(InstallationTest, InstallationDirectoryNotFound)
@@ -119,6 +144,16 @@ TEST_F(InstallationTest, MissingJarOrLibraryNamesItsPath)
         fresh.remove(name);
         EXPECT_EQ(Lines({missingFileBox(fresh.directory() + name)}), failingBoxes()) << name;
     }
+}
+
+// The texts in the user's language: French, with its accented letters.
+TEST_F(InstallationTest, FrenchUserGetsTheFrenchMissingFileBox)
+{
+    language.setText("/Quenby/Language", "fr");
+    installation.remove("jdic.jar");
+    EXPECT_EQ(Lines({errorBox("Error. Le fichier est introuvable:  (" + dir + "jdic.jar)\n"
+                              "Veuillez d\xE9installer Tarnel puis r\xE9installer Tarnel.")}),
+              failingBoxes());
 }
 
 TEST_F(InstallationTest, PolicyCopyFailureShowsBothDirectoriesAndTheReason)
@@ -190,8 +225,7 @@ TEST_F(InstallationTest, ClasspathIsReplacedByTheSixJarsInOrder)
     EXPECT_EQ(Lines(), boxesOf(true, TRUE));
     EXPECT_EQ(jarPath(";"), environment("CLASSPATH"));
     EXPECT_EQ("CLASSPATH=" + jarPath(";"), std::string(TarnelAddRegistry().getClasspath()));
-    EXPECT_STREQ("tarnel_provider.jar", runtimeJars[0]);
-    EXPECT_STREQ("syntheticaAll.jar", runtimeJars[5]);
+    for (int i = 0; i < 6; ++i) EXPECT_STREQ(kRuntimeJars[i], runtimeJars[i]) << i;
 }
 
 TEST_F(InstallationTest, FirstMissingFileStopsTheTestAfterPathAndClasspathAreSet)

@@ -1,16 +1,23 @@
 #include "common/ProcessManager.h"
 
+#include "HandleMark.h"
+#include "ImportReplacement.h"
 #include "SleeperProcess.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
 
 const DWORD kExitWaitMs = 5000;
+
+// Deep enough to see a process handle left open in the slot above the snapshot's,
+// which is opened before it and closed after it, leaving the lowest slot free again.
+HANDLE handleMark() { return TestSupport::handleMark(8); }
 
 std::string ownImageName()
 {
@@ -97,6 +104,94 @@ TEST(ProcessManager, KillPassesOverAProcessItMayNotEnd)
     EXPECT_FALSE(ProcessManager().killProcess("psguard.exe")) << "only the guarded one is left";
     EXPECT_TRUE(guarded.isRunning());
     EXPECT_EQ(1, ProcessManager().countProcess("psguard.exe"));
+}
+
+// The process tool scans again and again while Outlook runs: no scan may leave its
+// snapshot or a process it opened behind, on any path.
+TEST(ProcessManager, ScansCloseTheSnapshotAndEveryProcessTheyOpen)
+{
+    SleeperProcess bystander("psclosed.exe");
+    SleeperProcess guarded("psclosedguard.exe", SleeperProcess::kDefaultMs, SleeperAccess::NotTerminable);
+    ASSERT_TRUE(bystander.started()) << bystander.error();
+    ASSERT_TRUE(guarded.started()) << guarded.error();
+
+    const std::vector<std::function<void()>> scans = {
+        [] { ProcessManager().countProcess("psclosed.exe"); },
+        [] { ProcessManager().isProcessRunning("psclosed.exe"); },   // stops at the match
+        [] { ProcessManager().isProcessRunning("psnothing.exe"); },  // reads to the end
+        [] { ProcessManager().killProcess("psnothing.exe"); },
+        [] { ProcessManager().killProcess("psclosedguard.exe"); },   // cannot open it
+    };
+    // Once first, for whatever the system opens once per process.
+    for (const auto& scan : scans) scan();
+    for (int round = 0; round < 3; ++round) {
+        for (size_t i = 0; i < scans.size(); ++i) {
+            HANDLE before = handleMark();
+            scans[i]();
+            ASSERT_EQ(before, handleMark()) << "scan " << i << " left a handle open";
+        }
+    }
+
+    // Each of these opens the process it ends.
+    for (int round = 0; round < 3; ++round) {
+        SleeperProcess victim("psclosedvictim.exe");
+        ASSERT_TRUE(victim.started()) << victim.error();
+        HANDLE before = handleMark();
+        EXPECT_TRUE(ProcessManager().killProcess("psclosedvictim.exe"));
+        ASSERT_EQ(before, handleMark()) << "the ended process's handle is left open";
+        EXPECT_TRUE(victim.waitForExit(kExitWaitMs));
+    }
+}
+
+// What killProcess asks of each process it opens, seen through this program's own
+// import of OpenProcess (the scan is linked in here). The recorder goes on to the
+// real function by its address in kernel32, since its own call would pass through
+// the swapped import again.
+struct OpenRequest {
+    DWORD access;
+    BOOL inherit;
+    DWORD pid;
+    bool operator==(const OpenRequest& other) const
+    {
+        return access == other.access && inherit == other.inherit && pid == other.pid;
+    }
+};
+std::vector<OpenRequest> openRequests;
+
+HANDLE WINAPI recordedOpenProcess(DWORD access, BOOL inherit, DWORD pid)
+{
+    static const auto real = reinterpret_cast<decltype(&OpenProcess)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "OpenProcess")));
+    openRequests.push_back({access, inherit, pid});
+    return real(access, inherit, pid);
+}
+
+void PrintTo(const OpenRequest& request, std::ostream* out)
+{
+    *out << "{access 0x" << std::hex << request.access << std::dec << ", inherit " << request.inherit << ", pid "
+         << request.pid << "}";
+}
+
+// The right to end it and nothing more, on a handle that no child could inherit.
+TEST(ProcessManager, KillOpensEachProcessForTerminationOnly)
+{
+    SleeperProcess guarded("psaccess.exe", SleeperProcess::kDefaultMs, SleeperAccess::NotTerminable);
+    ASSERT_TRUE(guarded.started()) << guarded.error();
+    SleeperProcess plain("psaccess.exe");
+    ASSERT_TRUE(plain.started()) << plain.error();
+    ASSERT_EQ(guarded.pid(), inSnapshotOrder({guarded.pid(), plain.pid()}).at(0));
+
+    openRequests.clear();
+    {
+        ImportReplacement recorder(GetModuleHandleA(nullptr), "kernel32.dll", "OpenProcess",
+                                   reinterpret_cast<const void*>(recordedOpenProcess));
+        ASSERT_TRUE(recorder.found());
+        EXPECT_TRUE(ProcessManager().killProcess("psaccess.exe"));
+    }
+    EXPECT_TRUE(plain.waitForExit(kExitWaitMs));
+    EXPECT_EQ(std::vector<OpenRequest>({{PROCESS_TERMINATE, FALSE, guarded.pid()},
+                                        {PROCESS_TERMINATE, FALSE, plain.pid()}}),
+              openRequests);
 }
 
 TEST(ProcessManager, NothingMatching)

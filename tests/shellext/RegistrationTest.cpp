@@ -68,6 +68,29 @@ int regsvr32(const std::string& dll, bool unregister)
     return AfxSpawn(AFX_SPAWN_WAIT, tool.c_str(), argv.data());
 }
 
+// One of the DLL's registration exports, called in this process.
+HRESULT callExport(const std::string& dll, const char* name)
+{
+    HMODULE module = LoadLibraryA(dll.c_str());
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(module, name));
+    HRESULT hr = entry ? entry() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    FreeLibrary(module);
+    return hr;
+}
+
+// Every key below path (path itself included) with its default value, one line each.
+std::string treeOf(const std::string& path)
+{
+    std::string tree = path + " = " + textValue(path) + "\n";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) tree += treeOf(path + "\\" + name);
+    RegCloseKey(key);
+    return tree;
+}
+
 std::string shortPath(const std::string& path)
 {
     char buffer[MAX_PATH];
@@ -220,6 +243,31 @@ TEST_P(RegistrationTest, UnregisteringKeepsSharedKeysAndOtherHandlers)
     EXPECT_EQ("{00000000-1111-2222-3333-444444444444}", textValue(foreign));
 }
 
+// An uninstaller may unregister a library that was never registered: that succeeds,
+// for the stock tool as well, and leaves the other handlers as they were.
+TEST_P(RegistrationTest, UnregisteringWhatWasNeverRegisteredSucceedsAndTouchesNoOtherHandler)
+{
+    const ShellExtCase& c = GetParam();
+    // What an earlier registration left goes first; one that was there before the test
+    // is put back afterwards.
+    for (const std::string& key : {std::string(c.progId), std::string(c.versionIndependentProgId), m_clsidKey,
+                                   m_handlerKey, m_typeLibKey})
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+    std::string foreign = m_handlers + "\\TarnelTestForeignHandler";
+    m_madeKeys.push_back(foreign);
+    createKey(foreign, "{00000000-1111-2222-3333-444444444444}");
+    createKey(foreign + "\\Below");
+    ASSERT_FALSE(keyExists(m_clsidKey));
+    const std::string handlersBefore = treeOf(m_handlers);
+    ASSERT_EQ(std::string::npos, handlersBefore.find(c.clsid)) << handlersBefore;
+
+    EXPECT_EQ(S_OK, callExport(dllPath(c), "DllUnregisterServer"));
+    EXPECT_EQ(0, regsvr32(dllPath(c), true));
+    expectUnregistered();
+    EXPECT_FALSE(keyExists(m_clsidKey));
+    EXPECT_EQ(handlersBefore, treeOf(m_handlers));
+}
+
 TEST_P(RegistrationTest, ClassKeyHoldingAForeignSubkeyStays)
 {
     registerDll(dllPath(GetParam()));
@@ -248,12 +296,7 @@ TEST_P(RegistrationTest, FailingScriptIsReturnedAndTheTypeLibraryIsLeftOut)
     };
 
     layTrap();
-    HMODULE dll = LoadLibraryA(dllPath(c).c_str());
-    ASSERT_NE(nullptr, dll);
-    auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(dll, "DllRegisterServer"));
-    ASSERT_NE(nullptr, registerServer);
-    HRESULT hr = registerServer();
-    FreeLibrary(dll);
+    HRESULT hr = callExport(dllPath(c), "DllRegisterServer");
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_FALSE(keyExists(m_typeLibKey));
     EXPECT_FALSE(keyExists(m_handlerKey)) << "the script went on after its failure";
