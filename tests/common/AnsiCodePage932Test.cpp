@@ -1,4 +1,5 @@
 // Run only with Wine set to the Japanese ANSI code page (see run-with-code-page-932).
+#include "afx/AnsiBoundary.h"
 #include "common/TarnelPolicyMgr.h"
 
 #include <gtest/gtest.h>
@@ -24,4 +25,19 @@ TEST(TrailingBackslashCodePage932, DoubleByteCharacterEndingIn0x5CIsNotABackslas
         SCOPED_TRACE(::testing::PrintToString(std::string(row.path)));
         EXPECT_EQ(std::string(row.expected), TarnelPolicyMgr().addTrailingBackslash(row.path).str());
     }
+}
+
+TEST(AnsiBoundaryCodePage932, JapaneseNamesComeThroughByteForByteAndBestFitsDoNot)
+{
+    ASSERT_EQ(932u, GetACP());
+    CString ansi;
+    // U+65E5 U+672C is 0x93 0xFA 0x96 0x7B in Shift-JIS; U+8868 is 0x95 0x5C.
+    EXPECT_TRUE(AfxWideToAnsiExact(L"C:\\x\\\u65e5\u672c\u8868.txt", ansi));
+    EXPECT_EQ(std::string("C:\\x\\\x93\xfa\x96\x7b\x95\x5c.txt"), ansi.str());
+    // The fullwidth '>' is in Shift-JIS itself (0x81 0x84): it is carried as that.
+    EXPECT_TRUE(AfxWideToAnsiExact(L"a\uff1eb", ansi));
+    EXPECT_EQ(std::string("a\x81\x84" "b"), ansi.str());
+    // U+00E9 is not in Shift-JIS; best fit would make it 'e'.
+    EXPECT_FALSE(AfxWideToAnsiExact(L"C:\\x\\\u00e9.txt", ansi));
+    EXPECT_STREQ("", ansi);
 }
