@@ -5,16 +5,17 @@
 #include "common/TarnelErrorMgr.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 namespace {
 
-// The tool in the system directory, by its full path. Without SystemRoot the tool
-// is never looked for along PATH or under the current drive's root: the installer
-// runs elevated, and a regsvr32.exe planted in a folder anyone may write would run
-// as administrator. The spawn call finds this path as it stands: it begins with a
-// drive, so no PATH folder put in front of it can name a file. Empty when the system
-// directory cannot be had, so that nothing is started.
+// The tool in the system directory, by its full path, and never from SystemRoot: an
+// elevated installer takes its user's environment, which the user may set without
+// elevation, so that a SystemRoot naming a folder of theirs (or an empty one, the
+// current drive's root) would run their regsvr32.exe as administrator. On every stock
+// Windows the system directory is SystemRoot's system32. A path that begins with a
+// drive is tried as it stands, never along PATH. Empty when the system directory
+// cannot be had, so that nothing is started. A 32-bit process asking for it gets the
+// 32-bit tool on 64-bit Windows, which is the one that can load a 32-bit add-in.
 CString systemDirectoryTool()
 {
     char directory[MAX_PATH];
@@ -27,10 +28,7 @@ CString systemDirectoryTool()
 
 int RegisterDll::Regsvr32(CString library)
 {
-    // A 32-bit process asking for system32 gets the 32-bit tool on 64-bit Windows,
-    // which is the one that can load a 32-bit add-in.
-    const char* systemRoot = std::getenv("SystemRoot");
-    CString tool = systemRoot ? CString(systemRoot) + "\\system32\\regsvr32.exe" : systemDirectoryTool();
+    CString tool = systemDirectoryTool();
     const char* const arguments[] = {tool, library, "/s", nullptr};
 
     // A start that succeeds leaves errno alone: cleared first, a tool that ran and

@@ -102,7 +102,7 @@ struct Machine {
     std::string calls = appData.path() + "addin-calls.txt";
     ScopedEnvironment appDataVariable{"APPDATA", appData.path().substr(0, appData.path().size() - 1).c_str()};
     ScopedEnvironment recordVariable{"TARNEL_ADDIN_RECORD", calls.c_str()};
-    std::string regsvr32 = std::string(getenv("SystemRoot")) + "\\system32\\regsvr32.exe";
+    std::string regsvr32 = systemRegsvr32();
 };
 
 const std::string kProgram = windowsPathOf(TARNELREGISTER_EXE);

@@ -147,3 +147,10 @@ std::string addinValuesOf(const std::string& profile)
     for (const std::string& value : values) joined += (joined.empty() ? "" : "; ") + value;
     return joined;
 }
+
+std::string systemRegsvr32()
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\regsvr32.exe";
+}

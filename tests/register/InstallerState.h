@@ -69,3 +69,6 @@ private:
 std::string addinValuesOf(const std::string& profile);
 // What the installer writes there.
 extern const char kAddinValues[];
+
+// The regsvr32.exe of the system directory, the one the installer runs.
+std::string systemRegsvr32();

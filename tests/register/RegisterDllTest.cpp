@@ -1,6 +1,6 @@
-// The regsvr32 run in this process. Its command line is read by a recorder put in
-// the place of the tool (a SystemRoot of the test's own); the stock tool runs on the
-// stand-in add-in, for its exit code and as the tool taken without SystemRoot.
+// The regsvr32 run in this process: the stock tool runs on the stand-in add-in, which
+// records the tool's command line, and recorders planted where a tool named by
+// SystemRoot or looked for along PATH would be record any start of theirs.
 #include "register/RegisterDll.h"
 
 #include "InstallerState.h"
@@ -36,115 +36,95 @@ protected:
         boxes = watcher.stop();
         return result;
     }
-    std::string recorded()
+    // The stand-in's record of one registration by the system's tool.
+    std::string registration(const std::string& addin, const std::string& library) const
     {
-        std::string line = TestSupport::readFile(record);
-        DeleteFileA(record.c_str());
-        return line;
+        return addin + "|" + tool + " " + library + " /s\r\n";
     }
+    std::string registrations() const { return TestSupport::readFile(calls); }
 
-    TestSupport::ScratchDirectory systemRoot{"systemroot"};
+    const std::string tool = systemRegsvr32();
     TestSupport::ScratchDirectory elsewhere{"elsewhere"};
-    std::string recorder = systemRoot.copyIn(TestSupport::buildPath("tests/fixtures/cmdlinerecorder/cmdlinerecorder.exe"),
-                                             "system32\\regsvr32.exe");
-    std::string record = systemRoot.path() + "system32\\regsvr32.cmdline";
-    std::string root = systemRoot.path().substr(0, systemRoot.path().size() - 1);
-    ScopedEnvironment systemRootVariable{"SystemRoot", root.c_str()};
-    ScopedEnvironment exitCode{"RECORDER_EXIT_CODE", nullptr};
+    std::string calls = elsewhere.path() + "calls.txt";
+    ScopedEnvironment recordVariable{"TARNEL_ADDIN_RECORD", calls.c_str()};
 };
 
+// The library goes to the tool as given, then "/s"; the tool's exit code is the
+// result, with a box when it is not 0. A start that succeeds leaves errno alone, so
+// the box's reason stays empty whatever an earlier failure of this process left there.
 TEST_F(RegisterDllRun, ToolGetsTheLibraryAsGivenThenSlashS)
 {
-    const std::string tool = root + "\\system32\\regsvr32.exe";
+    const std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
+                                               "Tarnel App\\TarnelOutlook.dll");
+    const std::string quoted = "\"" + addin + "\"";
     struct Case {
         std::string library;
-        const char* exitCode;
+        const char* failing;  // TARNEL_ADDIN_FAIL
         int errnoBefore;
         int result;
-        Lines boxes;
+        bool registered;
     };
     const Case cases[] = {
-        {"\"C:\\Tarnel App\\TarnelOutlook.dll\"", nullptr, 0, 0, {}},
-        // No quotes are added: a path with blanks reaches the tool as several words.
-        {"C:\\Tarnel App\\TarnelOutlook.dll", nullptr, 0, 0, {}},
-        // The tool ran and failed. The reason is left empty, whatever an earlier
-        // failure of this process left in errno.
-        {"\"C:\\T\\TarnelOutlook.dll\"", "7", ENOENT, 7, {launchFailureBox(tool, "\"C:\\T\\TarnelOutlook.dll\"", "")}},
-        {"\"C:\\T\\TarnelOutlook.dll\"", "-1", EINVAL, -1, {launchFailureBox(tool, "\"C:\\T\\TarnelOutlook.dll\"", "")}},
+        {quoted, nullptr, 0, 0, true},
+        // No quotes are added: the path with a blank reaches the tool as two words, and
+        // the first names no library. Windows' regsvr32 ends with 3 too when it cannot
+        // load one, and with 5 when its DllRegisterServer fails.
+        {addin, nullptr, ENOENT, 3, false},
+        {quoted, "1", EINVAL, 5, true},
     };
     for (const Case& c : cases) {
-        exitCode.set(c.exitCode);
+        SCOPED_TRACE(c.library + (c.failing ? ", refusing" : ""));
+        DeleteFileA(calls.c_str());
+        ScopedEnvironment failing("TARNEL_ADDIN_FAIL", c.failing);
         errno = c.errnoBefore;
         Lines boxes;
-        EXPECT_EQ(c.result, run(c.library, boxes)) << c.library;
-        EXPECT_EQ(c.boxes, boxes) << c.library;
-        EXPECT_EQ(tool + " " + c.library + " /s\r\n", recorded()) << c.library;
+        EXPECT_EQ(c.result, run(c.library, boxes));
+        EXPECT_EQ(c.result == 0 ? Lines() : Lines({launchFailureBox(tool, c.library, "")}), boxes);
+        EXPECT_EQ(c.registered ? registration(addin, c.library) : "", registrations());
     }
 }
 
-// Without SystemRoot the tool comes from the system directory, by its full path: a
-// regsvr32.exe planted where "\system32\regsvr32.exe" would have been found, under a
-// PATH folder or at the current drive's root, is not run. The stock tool runs, and the
-// stand-in add-in records its command line.
-TEST_F(RegisterDllRun, WithoutSystemRootTheSystemDirectorysToolIsRun)
+// The tool is the system directory's, whatever SystemRoot says: a user may set it for
+// their own processes without elevation, and an elevated installer takes their
+// environment. Recorders stand where the tool would be found from a SystemRoot of
+// the test's own, from an empty one (the current drive's root), and along PATH; none
+// may run, the stock tool must. Wine sets SystemRoot afresh in every process it
+// starts, whatever its parent had, so only a test in this process can change what
+// the run sees.
+TEST_F(RegisterDllRun, ToolIsTheSystemDirectorysWhateverSystemRootSays)
 {
-    systemRootVariable.set(nullptr);
-    // The fixture's recorder lies in <root>\system32 under this PATH folder.
-    ScopedEnvironment pathVariable("PATH", (root + ";" + std::getenv("PATH")).c_str());
-    ScopedCurrentDirectory standing(elsewhere.path());
+    const std::string recorder = TestSupport::buildPath("tests/fixtures/cmdlinerecorder/cmdlinerecorder.exe");
+    TestSupport::ScratchDirectory systemRoot("systemroot");
+    const std::string root = systemRoot.path().substr(0, systemRoot.path().size() - 1);
+    systemRoot.copyIn(recorder, "system32\\regsvr32.exe");
     const std::string drive = elsewhere.path().substr(0, 2);
-    const std::string atRoot = drive + "\\system32\\regsvr32.exe";
     ASSERT_FALSE(exists(drive + "\\system32")) << "the drive already has a \\system32";
     ASSERT_TRUE(CreateDirectoryA((drive + "\\system32").c_str(), nullptr));
-    EXPECT_TRUE(CopyFileA(recorder.c_str(), atRoot.c_str(), TRUE));
+    EXPECT_TRUE(CopyFileA(recorder.c_str(), (drive + "\\system32\\regsvr32.exe").c_str(), TRUE));
+    const std::string records[] = {root + "\\system32\\regsvr32.cmdline", drive + "\\system32\\regsvr32.cmdline"};
+    // The recorder in <root>\system32 is also what "\system32\regsvr32.exe" names under
+    // this PATH folder.
+    ScopedEnvironment pathVariable("PATH", (root + ";" + std::getenv("PATH")).c_str());
+    ScopedCurrentDirectory standing(elsewhere.path());
 
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    const std::string tool = std::string(system) + "\\regsvr32.exe";
-    std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
-                                         "TarnelOutlook.dll");
-    std::string calls = elsewhere.path() + "calls.txt";
-    ScopedEnvironment recordVariable("TARNEL_ADDIN_RECORD", calls.c_str());
+    const std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
+                                               "TarnelOutlook.dll");
     const std::string library = "\"" + addin + "\"";
-    Lines boxes;
-    EXPECT_EQ(0, run(library, boxes));
-    EXPECT_EQ(Lines(), boxes);
-    EXPECT_EQ(addin + "|" + tool + " " + library + " /s\r\n", TestSupport::readFile(calls));
-    EXPECT_EQ("", recorded()) << "the tool under PATH ran";
-    const std::string rootRecord = drive + "\\system32\\regsvr32.cmdline";
-    EXPECT_FALSE(exists(rootRecord)) << "the tool at the drive's root ran";
-
-    DeleteFileA(rootRecord.c_str());
-    DeleteFileA(atRoot.c_str());
-    RemoveDirectoryA((drive + "\\system32").c_str());
-}
-
-// The stock tool ends with 5 when the library's DllRegisterServer fails (Windows'
-// regsvr32 uses the same code), and the run hands that code on after its box.
-TEST_F(RegisterDllRun, StockToolsFailureCodeIsTheResult)
-{
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    systemRootVariable.set(windows);
-    std::string addin = elsewhere.copyIn(TestSupport::buildPath("tests/fixtures/outlookaddin/TarnelOutlook.dll"),
-                                         "TarnelOutlook.dll");
-    std::string calls = elsewhere.path() + "calls.txt";
-    ScopedEnvironment recordVariable("TARNEL_ADDIN_RECORD", calls.c_str());
-    const std::string library = "\"" + addin + "\"";
-    const std::string tool = std::string(windows) + "\\system32\\regsvr32.exe";
-    {
+    for (const char* value : {root.c_str(), "", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(value ? "SystemRoot=" + std::string(value) : "SystemRoot not set");
+        ScopedEnvironment systemRootVariable("SystemRoot", value);
+        DeleteFileA(calls.c_str());
         Lines boxes;
         EXPECT_EQ(0, run(library, boxes));
         EXPECT_EQ(Lines(), boxes);
+        EXPECT_EQ(registration(addin, library), registrations());
+        for (const std::string& record : records) {
+            EXPECT_FALSE(exists(record)) << "the tool beside " << record << " ran";
+            DeleteFileA(record.c_str());
+        }
     }
-    {
-        ScopedEnvironment fail("TARNEL_ADDIN_FAIL", "1");
-        Lines boxes;
-        EXPECT_EQ(5, run(library, boxes));
-        EXPECT_EQ(Lines({launchFailureBox(tool, library, "")}), boxes);
-    }
-    std::string once = addin + "|" + tool + " " + library + " /s\r\n";
-    EXPECT_EQ(once + once, TestSupport::readFile(calls));
+    DeleteFileA((drive + "\\system32\\regsvr32.exe").c_str());
+    RemoveDirectoryA((drive + "\\system32").c_str());
 }
 
 }  // namespace
