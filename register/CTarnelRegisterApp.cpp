@@ -2,6 +2,8 @@
 
 #include "afx/AfxMessageBox.h"
 #include "afx/AfxOle.h"
+#include "afx/AnsiBoundary.h"
+#include "common/InstallationDirectory.h"
 #include "common/RegistryValue.h"
 #include "common/TarnelAddRegistry.h"
 #include "common/TarnelErrorMgr.h"
@@ -26,18 +28,30 @@ void showUsage()
                   MB_OK | MB_ICONERROR);
 }
 
-// Every program that reads RuntimeLib back takes at most 128 bytes of it, the
-// terminating zero included (a double-byte character counts twice). A longer path
-// would be written and then found by none of them, and the installed product would
-// fail at its first use: it is refused with a box, and nothing is written.
-bool fitsRuntimeLibReaders(const CString& sRuntimeLib)
+// Why the path of tarnel.dll may not be written as RuntimeLib, or an empty text when
+// every program that reads it back can use it.
+CString whyUnusable(bool commandLineCarried, const CString& sRuntimeLib)
 {
+    // Windows holds the command line in UTF-16, and its A copy gets '?' for a
+    // character the ANSI code page lacks and a look-alike for others (a fullwidth
+    // solidus becomes a '/' that ends the folder early): the folder found in it is
+    // another one, or none.
+    if (!commandLineCarried)
+        return "The path of tarnel.dll cannot be read, as the command line holds characters outside the ANSI code "
+               "page!";
+    // The readers take the directory before the first "tarnel.dll" of the value, and
+    // start nothing from one that is not absolute: a relative or driveless folder
+    // would make the installation depend on whatever current folder a program has.
+    if (!IsAbsoluteDirectory(TarnelPolicyMgr().addTrailingBackslash(sRuntimeLib.Left(sRuntimeLib.Find("tarnel.dll")))))
+        return "The path of tarnel.dll must be a full path that starts with a drive or a network share!";
+    // Every reader takes at most 128 bytes of the value, the terminating zero included
+    // (a double-byte character counts twice). A longer path would be found by none of
+    // them, and the installed product would fail at its first use.
     const int kMaxChars = static_cast<int>(RegistryValue::kValueBytes) - 1;
-    if (sRuntimeLib.GetLength() <= kMaxChars) return true;
-    CString text;
-    text.Format("Quenby Install Failure: The path of tarnel.dll may hold at most %d characters!\n", kMaxChars);
-    AfxMessageBox(text + sRuntimeLib, MB_OK | MB_ICONERROR);
-    return false;
+    CString why;
+    if (sRuntimeLib.GetLength() > kMaxChars)
+        why.Format("The path of tarnel.dll may hold at most %d characters!", kMaxChars);
+    return why;
 }
 
 // The log file, opened for appending in text mode (a line feed is stored as CR LF).
@@ -77,7 +91,11 @@ BOOL CTarnelRegisterApp::InitInstance()
         AfxEnableControlContainer();
         WriteLog("1 - Begin...");
 
-        CString commandLine(GetCommandLineA());
+        // The wide command line is the one Windows holds; its A copy is used only
+        // when it is exact, and otherwise only to name the path that step 4 refuses.
+        CString commandLine;
+        const bool commandLineCarried = AfxWideToAnsiExact(GetCommandLineW(), commandLine);
+        if (!commandLineCarried) commandLine = GetCommandLineA();
         WriteLog("2 - GetCommandLine()...");
 
         // The source directory lies between the first two slashes of the whole line,
@@ -101,12 +119,17 @@ BOOL CTarnelRegisterApp::InitInstance()
 
         TarnelAddRegistry addRegistry;
         CString sRuntimeLib = srcDir + "tarnel.dll";
-        BOOL added = fitsRuntimeLibReaders(sRuntimeLib) && addRegistry.AddTarnelDll(sRuntimeLib);
+        // A path that no reader could use is refused with a box of its own, and then
+        // nothing is written.
+        CString refusal = whyUnusable(commandLineCarried, sRuntimeLib);
+        if (!refusal.IsEmpty())
+            AfxMessageBox("Quenby Install Failure: " + refusal + "\n" + sRuntimeLib, MB_OK | MB_ICONERROR);
+        BOOL added = refusal.IsEmpty() && addRegistry.AddTarnelDll(sRuntimeLib);
         WriteLog("4 - TarnelAddRegistry.AddTarnelDll(sRuntimeLib)...");
         if (!added) return FALSE;
 
         // From here on the installation directory is the one the other programs will
-        // read back, not srcDir. Step 4 made sure that the value fits their reads.
+        // read back, not srcDir. Step 4 made sure that they can use it.
         CString tarnelDirectory = policyMgr.getRuntimeLibDir();
         CString javaHomeDirectory = policyMgr.getJavaHome();
         WriteLog("5 - TarnelPolicyMgr.getJavaHome()...");

@@ -122,6 +122,32 @@ Lines run(const std::string& line, MessageBoxWatcher::BeforeAnswer beforeAnswer 
     return runWatched(program, line, Lines(20, "OK"), std::move(beforeAnswer));
 }
 
+// Runs the program with a UTF-16 command line, the form Windows holds it in, and so
+// one that may carry what the ANSI code page cannot; every box answered OK.
+Lines runWide(const std::wstring& line)
+{
+    std::wstring program(kProgram.begin(), kProgram.end());
+    std::vector<wchar_t> text(line.begin(), line.end());
+    text.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created = {};
+    if (!CreateProcessW(program.c_str(), text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &created)) {
+        ADD_FAILURE() << "cannot start " << kProgram;
+        return {};
+    }
+    CloseHandle(created.hThread);
+    MessageBoxWatcher watcher(created.dwProcessId, Lines(20, "OK"));
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(created.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(created.hProcess, &exitCode);
+    else TerminateProcess(created.hProcess, STILL_ACTIVE);
+    WaitForSingleObject(created.hProcess, 5000);
+    CloseHandle(created.hProcess);
+    EXPECT_EQ(0u, exitCode);
+    return watcher.stop();
+}
+
 std::string launchFailureBox(const Machine& machine)
 {
     return warningBox("Quenby Install Failure: Impossible to launch " + machine.regsvr32 + " " +
@@ -349,19 +375,79 @@ TEST(InstallerRun, SourceDirectoryIsTheTextBetweenTheFirstTwoSlashes)
     const Case cases[] = {
         {commandLine("/C:\\Source\\/"), "C:\\Source\\tarnel.dll"},    // ends with a backslash: none added
         {commandLine("/C:\\Source/"), "C:\\Source\\tarnel.dll"},      // exactly one added
-        {commandLine("//"), "\\tarnel.dll"},                          // empty: a lone backslash
         {commandLine("/C:/Source/Disk1/"), "C:\\tarnel.dll"},         // cut at its first forward slash
         {commandLine("/C:\\Source/ more words \"and quotes\""), "C:\\Source\\tarnel.dll"},
         {commandLine("\"/C:\\Source\\/\""), "C:\\Source\\tarnel.dll"},  // a closing quote after it
         {commandLine("/C:\\Source With Blanks/"), "C:\\Source With Blanks\\tarnel.dll"},
         // A slash in the program path counts as the first.
-        {"C:/Programs/TarnelRegister.exe /D:\\Other\\/", "Programs\\tarnel.dll"},
+        {"C:\\Programs/C:\\Source\\/TarnelRegister.exe /D:\\Other\\/", "C:\\Source\\tarnel.dll"},
     };
     for (const Case& c : cases) {
         DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
         EXPECT_EQ(Lines(), run(c.line)) << c.line;
         EXPECT_EQ(c.runtimeLib, machine.installation.runtimeLib()) << c.line;
         EXPECT_EQ(logUpTo(10), machine.log()) << c.line;
+    }
+    // A wide command line whose every character the ANSI code page has goes through,
+    // byte for byte.
+    ASSERT_EQ(1252u, GetACP());
+    DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
+    const std::wstring program(kProgram.begin(), kProgram.end());
+    EXPECT_EQ(Lines(), runWide(L"\"" + program + L"\" /C:\\Caf\u00e9\\/"));
+    EXPECT_EQ("C:\\Caf\xe9\\tarnel.dll", machine.installation.runtimeLib());
+    EXPECT_EQ(logUpTo(10), machine.log());
+}
+
+// A source folder that no reader of RuntimeLib can use is refused at step 4 like a
+// path that is too long: one box names the path of tarnel.dll and says why, the log
+// ends with the step-4 line, RuntimeLib stays as it was (or absent), no jar is touched
+// and regsvr32 is not run. Standing in the installation's parent folder, the relative
+// and the driveless folders name the real installation, which a run would otherwise
+// carry through to the add-in's registration. The last two folders hold characters
+// that the ANSI code page (1252 here) lacks or has only a look-alike for: they come in
+// a wide command line, as Windows hands them over.
+TEST(InstallerRun, SourceFolderThatNoReaderCanUseIsRefused)
+{
+    ASSERT_EQ(1252u, GetACP());
+    const std::string notAbsolute = "The path of tarnel.dll must be a full path that starts with a drive or a network share!";
+    const std::string notCarried =
+        "The path of tarnel.dll cannot be read, as the command line holds characters outside the ANSI code page!";
+    struct Case {
+        std::wstring arguments;  // after the quoted program path, or the whole line
+        std::string runtimeLib;  // the path named in the box
+        const std::string& why;
+        bool earlierValue;
+        bool wholeLine = false;
+    };
+    Machine machine;
+    const std::string installation = machine.installation.directory();  // "...\Tarnel App\"
+    const std::string parent = installation.substr(0, installation.size() - std::string("Tarnel App\\").size());
+    ScopedCurrentDirectory standing(parent);
+    const std::wstring driveless(installation.begin() + 2, installation.end());
+    const Case cases[] = {
+        {L"/Tarnel App/", "Tarnel App\\tarnel.dll", notAbsolute, true},
+        {L"/" + driveless + L"/", installation.substr(2) + "tarnel.dll", notAbsolute, false},
+        {L"//", "\\tarnel.dll", notAbsolute, true},
+        {L"C:\\other/Tarnel App/TarnelRegister.exe", "Tarnel App\\tarnel.dll", notAbsolute, true, true},
+        {L"/C:\\other\\\u65e5\u672c\\/", "C:\\other\\??\\tarnel.dll", notCarried, false},
+        // The best fit of the fullwidth solidus is a "/", which ends the folder early.
+        {L"/C:\\other\\Setup\uff0fFiles\\/", "C:\\other\\Setup\\tarnel.dll", notCarried, true},
+    };
+    const std::wstring program(kProgram.begin(), kProgram.end());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.runtimeLib);
+        TestSupport::SavedRegistryValue runtimeLib(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", "RuntimeLib");
+        if (!c.earlierValue) runtimeLib.remove();
+        DeleteFileA((machine.appData.path() + "tarnel.log").c_str());
+
+        EXPECT_EQ(Lines({errorBox("Quenby Install Failure: " + c.why + "\n" + c.runtimeLib)}),
+                  runWide(c.wholeLine ? c.arguments : L"\"" + program + L"\" " + c.arguments));
+        EXPECT_EQ(logUpTo(4), machine.log());
+        EXPECT_EQ(c.earlierValue ? Machine::kEarlierRuntimeLib : "(no value)", machine.installation.runtimeLib());
+        for (const char* jar : kStaleJars) EXPECT_TRUE(exists(machine.extDirectory() + jar)) << jar;
+        EXPECT_FALSE(exists(machine.securityDirectory() + "local_policy.jar"));
+        EXPECT_EQ("", machine.registrations());
+        for (const std::string& profile : machine.profiles.all()) EXPECT_EQ("", addinValuesOf(profile)) << profile;
     }
 }
 
