@@ -207,31 +207,47 @@ TEST_F(RegistryWriters, RuntimeLibHoldsThePathExactlyWithItsNull)
     }
 }
 
+// Each path is also held to its result and its boxes, so that one that stopped
+// failing (and so stopped opening what its failure opens) would be seen.
 TEST_F(RegistryWriters, EveryOperationClosesWhatItOpensOnEveryPath)
 {
     RegistryTestKey tarnel(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel");
     tarnel.create();
-    std::string first = profiles.add("A", true);
+    profiles.add("A", true);
     profiles.add("B", false);
-    const std::vector<std::function<void()>> paths = {
-        [&] { registry.AddTarnelDll("C:\\T\\tarnel.dll"); },
-        [&] { WriteDeniedKey denied(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel"); registry.AddTarnelDll("C:\\T\\tarnel.dll"); },
-        [&] { office.clear(); registry.GetOfficeVersion(); },
-        [&] { office.installOutlook("10.0"); registry.GetOfficeVersion(); },
-        [&] { registry.AddOutlookInfos("en"); },
-        [&] { office.clear(); registry.AddOutlookInfos("en"); },  // the Office box
+    auto result = [](BOOL b) { return std::string(b ? "TRUE" : "FALSE"); };
+    struct Path {
+        std::function<std::string()> run;
+        std::string result;
+        Lines boxes;
+    };
+    const std::vector<Path> paths = {
+        {[&] { return result(registry.AddTarnelDll("C:\\T\\tarnel.dll")); }, "TRUE", {}},
+        {[&] {
+             WriteDeniedKey denied(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel");
+             return result(registry.AddTarnelDll("C:\\T\\tarnel.dll"));
+         },
+         "FALSE", {keyCreationBox("HKEY_LOCAL_MACHINE", "SOFTWARE\\Tarnel", ERROR_ACCESS_DENIED)}},
+        {[&] { office.clear(); return std::string(registry.GetOfficeVersion()); }, "0", {}},
+        {[&] { office.installOutlook("10.0"); return std::string(registry.GetOfficeVersion()); }, "10.0", {}},
+        {[&] { return result(registry.AddOutlookInfos("en")); }, "TRUE", {}},
+        {[&] { office.clear(); return result(registry.AddOutlookInfos("en")); }, "FALSE", {errorBox(kOfficeMissing)}},
     };
     // A watcher that answers every box for the whole case, so that its own handles
     // are open throughout; each path once first, for what the boxes keep for good.
-    MessageBoxWatcher watcher(GetCurrentProcessId(), {});
-    for (const auto& path : paths) path();
+    Lines expectedBoxes;
+    for (int pass = 0; pass < 3; ++pass)
+        for (const Path& path : paths) expectedBoxes.insert(expectedBoxes.end(), path.boxes.begin(), path.boxes.end());
+    MessageBoxWatcher watcher(GetCurrentProcessId(), Lines(expectedBoxes.size(), "OK"));
+    for (const Path& path : paths) EXPECT_EQ(path.result, path.run());
     for (int round = 0; round < 2; ++round) {
         for (size_t i = 0; i < paths.size(); ++i) {
             HANDLE before = TestSupport::handleMark();
-            paths[i]();
+            EXPECT_EQ(paths[i].result, paths[i].run()) << "path " << i;
             EXPECT_EQ(before, TestSupport::handleMark()) << "path " << i << " left a handle open";
         }
     }
+    EXPECT_EQ(expectedBoxes, watcher.stop());
 }
 
 }  // namespace

@@ -21,5 +21,6 @@ TEST(SourceDirectoryCodePage932, DoubleByteCharacterEndingIn0x5CGetsItsBackslash
     WatchedProcess process(program, "\"" + program + "\" /C:\\\x95\x5C/", {"OK"});
     ASSERT_TRUE(process.started());
     EXPECT_EQ(std::vector<std::string>(), process.wait());  // no Office here: it ends after step 10
+    EXPECT_EQ(0u, process.exitCode()) << "the tool did not end normally";
     EXPECT_EQ("C:\\\x95\x5C\\tarnel.dll", installation.runtimeLib());
 }
