@@ -91,8 +91,8 @@ BOOL CTarnelRegisterApp::InitInstance()
         AfxEnableControlContainer();
         WriteLog("1 - Begin...");
 
-        // The wide command line is the one Windows holds; its A copy is used only
-        // when it is exact, and otherwise only to name the path that step 4 refuses.
+        // Taken wide, as Windows holds it, and converted exactly; when it cannot be,
+        // the A copy serves only to name the path that step 4 refuses.
         CString commandLine;
         const bool commandLineCarried = AfxWideToAnsiExact(GetCommandLineW(), commandLine);
         if (!commandLineCarried) commandLine = GetCommandLineA();
