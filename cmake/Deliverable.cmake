@@ -1,0 +1,32 @@
+# How every deliverable is built, in one place.
+#
+# The code that ships (afx/, common/ and the deliverables' folders) is compiled with
+# TARNEL_FRAME_GUARD; see the top CMakeLists.txt. afx/AfxStackGuard.cpp defines the
+# guard word and its failure, so GCC's libssp is never linked.
+set(TARNEL_FRAME_GUARD -fstack-protector-strong)
+
+# tarnel_hardened(<target>): a program or DLL built as the deliverables are, with its
+# symbols kept (the guard test's fixture): frame guards, an entry point that sets the
+# guard word before the C runtime's own entry runs, and the NO_SEH mark. Our code
+# registers no frame-based exception handler (C++ exceptions unwind by the DWARF
+# tables), so the mark lets Windows refuse any handler an overrun writes into a
+# frame of ours.
+function(tarnel_hardened target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(entry _AfxDllEntry@12)
+  else()
+    set(entry _AfxProgramEntry)
+  endif()
+  target_compile_options(${target} PRIVATE ${TARNEL_FRAME_GUARD})
+  target_link_options(${target} PRIVATE -Wl,--no-seh -Wl,-e,${entry})
+  target_link_libraries(${target} PRIVATE afxstackguard)
+endfunction()
+
+# tarnel_deliverable(<target>): one of the eleven files we ship: hardened and linked
+# stripped, so that no symbol table or DWARF section (of the static runtimes above
+# all) goes out with it.
+function(tarnel_deliverable target)
+  tarnel_hardened(${target})
+  target_link_options(${target} PRIVATE -s)
+endfunction()
