@@ -29,4 +29,13 @@ endfunction()
 function(tarnel_deliverable target)
   tarnel_hardened(${target})
   target_link_options(${target} PRIVATE -s)
+  # A program's resource script includes afx/AfxProgram.rc, which names the manifest
+  # file; CMake follows the #include but not the file name, so it is told.
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    get_target_property(folder ${target} SOURCE_DIR)
+    file(GLOB scripts ${folder}/*.rc)
+    set_source_files_properties(${scripts} DIRECTORY ${folder}
+      PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/afx/AfxProgram.manifest)
+  endif()
 endfunction()
