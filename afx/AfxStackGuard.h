@@ -14,9 +14,9 @@
 
 extern "C" {
 
-// The guard word. Until the entry sets it, it holds AFX_STACK_GUARD_INITIAL, which
-// holds a zero byte, a line feed, a carriage return and 0xFF, so that even then a
-// string copy can neither write it nor read past it.
+// The guard word. Until the entry sets it (and in test programs, which keep the C
+// runtime's entry), it holds AFX_STACK_GUARD_INITIAL, whose bytes are a zero, a line
+// feed, 0xFF and a carriage return: no string copy can write it back as it was.
 extern std::uintptr_t __stack_chk_guard;
 
 // Called by a guarded function whose guard copy was overwritten: ends the process at

@@ -9,8 +9,8 @@ set(TARNEL_FRAME_GUARD -fstack-protector-strong)
 # symbols kept (the guard test's fixture): frame guards, an entry point that sets the
 # guard word before the C runtime's own entry runs, and the NO_SEH mark. Our code
 # registers no frame-based exception handler (C++ exceptions unwind by the DWARF
-# tables), so the mark lets Windows refuse any handler an overrun writes into a
-# frame of ours.
+# tables), so with the mark Windows calls no address in the image as a handler: an
+# exception record that an overrun rewrote cannot send it into our code.
 function(tarnel_hardened target)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "SHARED_LIBRARY")
