@@ -1,8 +1,14 @@
+// Windows Sockets come from ws2_32.dll, which Windows always loads from the system
+// directory (it is a KnownDLL), and whose WSAStartup answers a 1.1 request with 1.1.
+// The 1.1 library, wsock32.dll, is not: Windows would look for it first in the folder
+// of the program that loads us, where an installer started from a download folder
+// would find a planted one. winsock2.h comes before windows.h, which would otherwise
+// bring the 1.1 declarations.
+#include <winsock2.h>
+
 #include "afx/AfxSocket.h"
 
 #include "afx/AfxMessageBox.h"
-
-#include <winsock.h>
 
 namespace {
 

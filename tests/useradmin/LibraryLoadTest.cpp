@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <shlwapi.h>
-
 #include <fstream>
 
 namespace {
@@ -76,29 +74,9 @@ Lines readLines(const std::string& path)
     return lines;
 }
 
-// Wine's own setting that makes one program take a DLL from its folder before the
-// system's (a process started by a Wine process does not get WINEDLLOVERRIDES from
-// the environment block); removed with the key when the case ends.
-class NativeDllForProgram {
-public:
-    NativeDllForProgram(const std::string& program, const char* dll)
-        : m_path("Software\\Wine\\AppDefaults\\" + program)
-    {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, (m_path + "\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
-        RegCloseKey(key);
-    }
-    ~NativeDllForProgram() { SHDeleteKeyA(HKEY_CURRENT_USER, m_path.c_str()); }
-
-private:
-    std::string m_path;
-};
-
-// The stand-in socket library lies beside a copy of the caller program under a name
-// of its own, so that it is the wsock32.dll the library gets in that program only.
+// The caller's sockets answer WSAStartup as each case says (see useradmincaller.cpp):
+// the refusal comes from inside the caller's own process, as the real start-up would
+// give it.
 TEST(LibraryLoad, FailedSocketStartUpShowsString101AndTheLoadFails)
 {
     struct Case {
@@ -111,22 +89,18 @@ TEST(LibraryLoad, FailedSocketStartUpShowsString101AndTheLoadFails)
     const Case cases[] = {
         {"fail", "detect", 2, {kSocketsBox}, {"WSAStartup 0101"}},
         {"2.2", "detect", 2, {kSocketsBox}, {"WSAStartup 0101", "WSACleanup"}},
-        // The stand-in answering 1.1: the load goes on, and the unload cleans up.
+        // Answered with 1.1: the load goes on, and the unload cleans up.
         {"1.1", "unload", 0, {}, {"WSAStartup 0101", "WSACleanup"}},
     };
     ScratchFolder folder;
-    const std::string caller = folder.file("wsockstubcaller.exe");
-    ASSERT_TRUE(CopyFileA(TARNEL_USERADMIN_CALLER_EXE, caller.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(TARNEL_WSOCKSTUB_DLL, folder.file("wsock32.dll").c_str(), FALSE));
-    NativeDllForProgram nativeSockets("wsockstubcaller.exe", "wsock32");
-    const std::string log = folder.file("wsock.log");
-    SetEnvironmentVariableA("WSOCKSTUB_LOG", log.c_str());
-
+    const std::string log = folder.file("sockets.log");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         DeleteFileA(log.c_str());
-        SetEnvironmentVariableA("WSOCKSTUB_ANSWER", c.answer);
-        WatchedProcess run(caller, "wsockstubcaller \"" + userAdminDllPath() + "\" " + c.command, {"OK"});
+        WatchedProcess run(TARNEL_USERADMIN_CALLER_EXE,
+                           "useradmincaller \"" + userAdminDllPath() + "\" " + c.command + " " + c.answer + " \"" +
+                               log + "\"",
+                           {"OK"});
         ASSERT_TRUE(run.started());
         EXPECT_EQ(c.boxes, run.wait());
         EXPECT_EQ(c.exitCode, run.exitCode());
