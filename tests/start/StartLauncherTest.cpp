@@ -354,15 +354,29 @@ TEST_F(StartLauncherRetry, AnInstallationPathHoldingRestartDisablesTheRetry)
 // beginning with it), or one that is not absolute (relative, or rooted without a
 // drive), nothing is started: neither a bare name found in the current directory or
 // along PATH, nor a program relative to the current directory, the root of the
-// current drive or a PATH folder. Each of those places holds a tray and a launcher
-// here, so that a start would show.
+// current drive or a PATH folder, nor one at that root itself. Each of those places
+// holds a tray and a launcher here, so that a start would show.
 TEST_F(StartLauncher, WithoutAnAbsoluteInstallationDirectoryNothingIsStarted)
 {
     const std::string kFolder = "TarnelPlanted\\";
     TestSupport::ScratchDirectory planted("planted");
-    std::string root = planted.path().substr(0, 3);
-    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + kFolder).c_str())) << "a stale " << root + kFolder;
-    std::vector<std::string> places = {planted.path(), planted.path() + kFolder, root + kFolder};
+    const std::string root = planted.path().substr(0, 3);
+    // The root and the folder below it are the prefix's own: what is put there goes
+    // again however the case ends.
+    struct RootCleanup {
+        std::string root, folder;
+        ~RootCleanup()
+        {
+            for (const std::string& place : {root, folder})
+                for (const char* file : {"tarneltray.exe", "tarnelstart.exe", "tarneltray.cmdline"})
+                    DeleteFileA((place + file).c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+    };
+    for (const std::string& stale : {root + kFolder, root + "tarneltray.exe", root + "tarnelstart.exe"})
+        ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(stale.c_str())) << "a stale " << stale;
+    RootCleanup cleanup{root, root + kFolder};
+    const std::vector<std::string> places = {planted.path(), planted.path() + kFolder, root, root + kFolder};
     for (const std::string& place : places) {
         CreateDirectoryA(place.c_str(), nullptr);
         installTray(place);
@@ -398,9 +412,6 @@ TEST_F(StartLauncher, WithoutAnAbsoluteInstallationDirectoryNothingIsStarted)
 
     SetCurrentDirectoryA(savedDirectory);
     SetEnvironmentVariableA("PATH", savedPath);
-    for (const char* file : {"tarneltray.exe", "tarnelstart.exe", "tarneltray.cmdline"})
-        DeleteFileA((root + kFolder + file).c_str());
-    RemoveDirectoryA((root + kFolder).c_str());
 }
 
 // The launcher's real OLE start-up made to fail (see OleBrokenProcess.h).
