@@ -194,10 +194,10 @@ TEST(ProcessManager, KillOpensEachProcessForTerminationOnly)
               openRequests);
 }
 
-// A process that was opened for termination may still refuse to end (one that is
-// already ending, or a protected one on Windows); Wine ends whatever it may open, so
-// the refusal is staged through the import of TerminateProcess. Its handle is closed
-// all the same, and the scan goes on to the next match.
+// A process that was opened for termination may still refuse to end: on Windows,
+// one that is already ending answers access denied. Wine ends whatever it may open,
+// so the refusal is staged through the import of TerminateProcess. The handle is
+// closed all the same, and the scan goes on to the next match.
 std::vector<HANDLE> refusedHandles;
 
 BOOL WINAPI refusedTerminateProcess(HANDLE process, UINT)

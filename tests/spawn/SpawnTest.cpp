@@ -134,7 +134,8 @@ TEST(Spawn, PathIsNotSearchedForANameThatHoldsAFolder)
 {
     ScratchDirectory onPath("spawn"), cwd("spawn");
     const std::string folder = "spawn-planted";
-    const std::string drive = cwd.path().substr(0, 2);   // the current drive, whose current directory holds no rec.exe
+    // The current drive, whose current directory holds no rec.exe.
+    const std::string drive = cwd.path().substr(0, 2);
     const struct { std::string name, planted; } cases[] = {
         {folder + "\\rec.exe", folder + "\\rec.exe"},
         {"\\" + folder + "\\rec.exe", folder + "\\rec.exe"},
