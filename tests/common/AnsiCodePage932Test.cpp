@@ -1,5 +1,6 @@
 // Run only with Wine set to the Japanese ANSI code page (see run-with-code-page-932).
 #include "afx/AnsiBoundary.h"
+#include "common/InstallationDirectory.h"
 #include "common/TarnelPolicyMgr.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,24 @@ TEST(TrailingBackslashCodePage932, DoubleByteCharacterEndingIn0x5CIsNotABackslas
     for (const auto& row : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::string(row.path)));
         EXPECT_EQ(std::string(row.expected), TarnelPolicyMgr().addTrailingBackslash(row.path).str());
+    }
+}
+
+// A server or share name is read whole, double-byte characters included: the
+// second byte 0x5C of one ends no name, and makes no share of what follows it.
+TEST(InstallationDirectoryCodePage932, DoubleByteCharacterEndingIn0x5CIsNotASeparator)
+{
+    ASSERT_EQ(932u, GetACP());
+    const struct { const char* directory; bool accepted; } cases[] = {
+        {"\\\\\x95\x5C\\share\\", true},     // server 0x95 0x5C, share "share"
+        {"\\\\server\\\x95\x5C\\", true},    // share 0x95 0x5C
+        {"\\\\\x95\x5C\\", false},           // a server without a share
+        {"\\\\\x95\x5C" "share\\", false},   // one server name, no share
+        {"\\\\server\\\x95\x5C", false},     // a share not ended by a backslash
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(row.directory)));
+        EXPECT_EQ(row.accepted, IsAbsoluteDirectory(row.directory));
     }
 }
 

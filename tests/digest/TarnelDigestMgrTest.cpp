@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -106,11 +107,21 @@ TEST(TarnelDigestMgr, NoDigestWhenAReadFailsPartWay)
 
 // A file that opens but whose first read fails: Wine's Z: drive reaches the Linux
 // /proc/self/mem, whose read at offset 0 (an unmapped address) fails with EIO. This is
-// a Wine-only path; on Windows the pipe case above shows the same fault.
+// a Wine-only path; on Windows the pipe case above shows the same fault. The file is
+// first read here the way digestFile reads it, so that a file that no longer opens,
+// or reads as empty, cannot pass for the failure.
 TEST(TarnelDigestMgr, NoDigestWhenTheFirstReadFails)
 {
+    const char* path = "Z:\\proc\\self\\mem";
+    FILE* file = std::fopen(path, "rb");
+    ASSERT_NE(nullptr, file) << path << " does not open";
+    unsigned char block[1024];
+    EXPECT_EQ(0u, std::fread(block, 1, sizeof(block), file));
+    EXPECT_TRUE(std::ferror(file)) << "the first read of " << path << " did not fail";
+    std::fclose(file);
+
     TarnelDigestMgr digests;
-    char* digest = digests.digestFile("Z:\\proc\\self\\mem");
+    char* digest = digests.digestFile(path);
     EXPECT_EQ(nullptr, digest) << (digest ? digest : "");
     std::free(digest);
 }

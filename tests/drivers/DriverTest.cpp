@@ -29,15 +29,21 @@ protected:
     StandInServer standIn;
 };
 
+// The ProgID of a product whose registration was removed, and one that never was.
 TEST_F(Drivers, CreationFailureReturnsFalseAndHoldsNothing)
 {
     standIn.unregisterProgId(kTray);
     QuenbyTrayDriver tray;
-    COleException error(S_OK);
-    EXPECT_FALSE(tray.CreateDispatch(QuenbyTrayDriver::kProgId, &error));
-    EXPECT_TRUE(FAILED(error.m_sc));
+    COleException trayError(S_OK);
+    EXPECT_FALSE(tray.CreateDispatch(QuenbyTrayDriver::kProgId, &trayError));
+    EXPECT_TRUE(FAILED(trayError.m_sc));
     EXPECT_EQ(nullptr, tray.m_lpDispatch);
-    EXPECT_FALSE(VisualActionDriver().CreateDispatch("quenby.noSuchObject"));
+
+    VisualActionDriver unknown;
+    COleException unknownError(S_OK);
+    EXPECT_FALSE(unknown.CreateDispatch("quenby.noSuchObject", &unknownError));
+    EXPECT_TRUE(FAILED(unknownError.m_sc));
+    EXPECT_EQ(nullptr, unknown.m_lpDispatch);
     EXPECT_EQ(Lines(), standIn.calls());
 }
 

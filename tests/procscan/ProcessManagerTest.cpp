@@ -194,6 +194,45 @@ TEST(ProcessManager, KillOpensEachProcessForTerminationOnly)
               openRequests);
 }
 
+// A process that was opened for termination may still refuse to end: on Windows,
+// one that is already ending answers access denied. Wine ends whatever it may open,
+// so the refusal is staged through the import of TerminateProcess. The handle is
+// closed all the same, and the scan goes on to the next match.
+std::vector<HANDLE> refusedHandles;
+
+BOOL WINAPI refusedTerminateProcess(HANDLE process, UINT)
+{
+    refusedHandles.push_back(process);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST(ProcessManager, KillClosesAProcessThatRefusesToEnd)
+{
+    SleeperProcess first("psrefuse.exe");
+    SleeperProcess second("psrefuse.exe");
+    ASSERT_TRUE(first.started()) << first.error();
+    ASSERT_TRUE(second.started()) << second.error();
+    ProcessManager().killProcess("psnothing.exe");   // whatever a first scan keeps for good
+
+    refusedHandles.clear();
+    HANDLE before = handleMark();
+    {
+        ImportReplacement refusal(GetModuleHandleA(nullptr), "kernel32.dll", "TerminateProcess",
+                                  reinterpret_cast<const void*>(refusedTerminateProcess));
+        ASSERT_TRUE(refusal.found());
+        EXPECT_FALSE(ProcessManager().killProcess("psrefuse.exe"));
+    }
+    EXPECT_EQ(before, handleMark()) << "a process that refused to end is left open";
+    ASSERT_EQ(2u, refusedHandles.size()) << "both matches are tried";
+    for (HANDLE process : refusedHandles) {
+        DWORD flags = 0;
+        EXPECT_FALSE(GetHandleInformation(process, &flags)) << process << " is still open";
+    }
+    EXPECT_TRUE(first.isRunning());
+    EXPECT_TRUE(second.isRunning());
+}
+
 TEST(ProcessManager, NothingMatching)
 {
     SleeperProcess bystander("psbystander.exe");

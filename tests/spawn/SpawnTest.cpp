@@ -124,24 +124,33 @@ TEST(Spawn, PathEntriesAreTriedInOrderWithQuotesRemovedAndEmptiesSkipped)
     EXPECT_EQ("", TestSupport::readFile(second.path() + "rec.cmdline"));
 }
 
-// A path that holds a folder is tried as it stands and nowhere else: a program of
-// that relative path below a PATH folder is not started in its place. Both forms
-// were once found below PATH: relative to the current directory, and rooted
-// without a drive.
+// A path that holds a folder or a drive is tried as it stands and nowhere else: a
+// program of that relative path below a PATH folder is not started in its place.
+// The forms: relative to the current directory, rooted without a drive (both were
+// once found below PATH), and relative to the current directory of a drive. Wine
+// keeps a colon inside a file name as a plain character, so "C:rec.exe" below a PATH
+// folder is a program there (on Windows it would name a stream of a file "C").
 TEST(Spawn, PathIsNotSearchedForANameThatHoldsAFolder)
 {
     ScratchDirectory onPath("spawn"), cwd("spawn");
-    const char kFolder[] = "spawn-planted";
-    std::string planted = onPath.copyIn(recorderSource(), std::string(kFolder) + "\\rec.exe");
+    const std::string folder = "spawn-planted";
+    // The current drive, whose current directory holds no rec.exe.
+    const std::string drive = cwd.path().substr(0, 2);
+    const struct { std::string name, planted; } cases[] = {
+        {folder + "\\rec.exe", folder + "\\rec.exe"},
+        {"\\" + folder + "\\rec.exe", folder + "\\rec.exe"},
+        {folder + "/rec.exe", folder + "\\rec.exe"},
+        {drive + "rec.exe", drive + "rec.exe"},
+    };
     ScopedEnvironment env("PATH", onPath.path().c_str());
     ScopedCurrentDirectory cd(cwd.path());
-    for (const std::string& name : {std::string(kFolder) + "\\rec.exe", "\\" + std::string(kFolder) + "\\rec.exe",
-                                    std::string(kFolder) + "/rec.exe"}) {
+    for (const auto& row : cases) {
+        std::string planted = onPath.copyIn(recorderSource(), row.planted);
         errno = 0;
-        EXPECT_EQ(-1, spawn(AFX_SPAWN_WAIT, {name})) << name;
-        EXPECT_EQ(ENOENT, errno) << name;
+        EXPECT_EQ(-1, spawn(AFX_SPAWN_WAIT, {row.name})) << row.name;
+        EXPECT_EQ(ENOENT, errno) << row.name;
+        EXPECT_EQ("", TestSupport::readFile(recordOf(planted))) << row.name;
     }
-    EXPECT_EQ("", TestSupport::readFile(recordOf(planted)));
 }
 
 TEST(Spawn, PathSearchStopsAtACandidateOf260Characters)

@@ -159,6 +159,27 @@ protected:
     std::string trayRecord() const { return installation.directory() + "tarneltray.cmdline"; }
     std::string quoted(const std::string& path) const { return "\"" + path + "\""; }
 
+    // A tray started by overlay writes its record only after the launcher that started
+    // it has ended, so "no tray started" cannot be read the moment a run ends. One more
+    // run, with everything in place and a tray folder of its own, must start its tray:
+    // once that record is there, a tray that any earlier run started (created before
+    // this run even began) has had the time to write its own. RuntimeLib is then put
+    // back to the installation's.
+    void runUntilATrayHasStarted(const std::string& launcher)
+    {
+        const std::string folder = installation.directory() + "accepted\\";
+        if (CreateDirectoryA(folder.c_str(), nullptr)) installTray(folder);
+        DeleteFileA((folder + "tarneltray.cmdline").c_str());
+        installation.setRuntimeLib(folder + "tarnel.dll");
+        preference.set(REG_SZ, std::string("true", 5));
+        standIn.set(kVisualAction, "refuseCreate", nullptr);
+        LauncherRun accepted = run(launcher);
+        installation.setRuntimeLib(installation.directory() + "tarnel.dll");
+        EXPECT_EQ(Lines(), accepted.boxes);
+        EXPECT_EQ(folder + "tarneltray.exe windowsstart\r\n", waitForLines(folder + "tarneltray.cmdline", 1))
+            << "the accepted run started no tray";
+    }
+
     StartPreference preference;
     InstallationLayout installation;
     StandInServer standIn;
@@ -194,10 +215,16 @@ TEST_F(StartLauncher, PreferenceDecidesWhetherTheTrayIsStarted)
         // Bytes of any type are text up to the end of what was read.
         {"binary ending in true", Value, REG_BINARY, std::string(124, 'x') + "true", true},
     };
-    installTray(installation.directory());
+    // Each case has a tray folder of its own, so that a tray started late is seen in
+    // the record of the case that started it.
+    std::vector<std::string> folders;
     for (const Case& c : cases) {
+        folders.push_back(installation.directory() + "case " + std::to_string(folders.size()) + "\\");
+        const std::string& folder = folders.back();
+        CreateDirectoryA(folder.c_str(), nullptr);
+        installTray(folder);
+        installation.setRuntimeLib(folder + "tarnel.dll");
         standIn.reset();
-        DeleteFileA(trayRecord().c_str());
         if (c.setting == KeyMissing) preference.removeKey();
         else if (c.setting == ValueMissing) preference.removeValue();
         else preference.set(c.type, c.bytes);
@@ -206,15 +233,19 @@ TEST_F(StartLauncher, PreferenceDecidesWhetherTheTrayIsStarted)
         EXPECT_EQ(Lines(), launcher.boxes) << c.what;
         EXPECT_EQ(0u, launcher.exitCode) << c.what;
         if (c.starts) {
-            EXPECT_EQ(installation.directory() + "tarneltray.exe windowsstart\r\n", waitForLines(trayRecord(), 1))
+            EXPECT_EQ(folder + "tarneltray.exe windowsstart\r\n", waitForLines(folder + "tarneltray.cmdline", 1))
                 << c.what;
             EXPECT_EQ(Lines({kCreated}), standIn.calls()) << c.what;
         } else {
             // The preference comes before the probe: no object is even created.
             EXPECT_EQ(Lines(), standIn.calls()) << c.what;
-            EXPECT_EQ("", readFile(trayRecord())) << c.what;
         }
     }
+    runUntilATrayHasStarted(program);
+    for (size_t i = 0; i < folders.size(); ++i)
+        EXPECT_EQ(cases[i].starts ? folders[i] + "tarneltray.exe windowsstart\r\n" : "",
+                  readFile(folders[i] + "tarneltray.cmdline"))
+            << cases[i].what;
     EXPECT_TRUE(noneRunning("tarneltray.exe"));
 }
 
@@ -300,6 +331,7 @@ TEST_F(StartLauncherRetry, ProbeFailingTwiceRetriesOnceAfterTheWaitAndGivesUp)
     EXPECT_EQ(Lines({refusedBy(quoted(program)), refusedBy(installation.directory() + "tarnelstart.exe restart")}),
               standIn.calls());
     EXPECT_EQ(1u, standIn.callsOf(launcher.processId).size());
+    runUntilATrayHasStarted(program);
     EXPECT_EQ("", readFile(trayRecord()));
 
     DWORD waitedMs = secondProbeMs - firstProbeMs;
@@ -334,6 +366,7 @@ TEST_F(StartLauncherRetry, RetryProgramMissingFromTheInstallationEndsQuietlyAfte
     EXPECT_GE(launcher.elapsedMs, kRetryDelayMs);
     EXPECT_TRUE(noneRunning("tarnelstart.exe"));
     EXPECT_EQ(Lines({refusedBy(quoted(elsewhere))}), standIn.calls());
+    runUntilATrayHasStarted(elsewhere);
     EXPECT_EQ("", readFile(trayRecord()));
 }
 
@@ -354,15 +387,29 @@ TEST_F(StartLauncherRetry, AnInstallationPathHoldingRestartDisablesTheRetry)
 // beginning with it), or one that is not absolute (relative, or rooted without a
 // drive), nothing is started: neither a bare name found in the current directory or
 // along PATH, nor a program relative to the current directory, the root of the
-// current drive or a PATH folder. Each of those places holds a tray and a launcher
-// here, so that a start would show.
+// current drive or a PATH folder, nor one at that root itself. Each of those places
+// holds a tray and a launcher here, so that a start would show.
 TEST_F(StartLauncher, WithoutAnAbsoluteInstallationDirectoryNothingIsStarted)
 {
     const std::string kFolder = "TarnelPlanted\\";
     TestSupport::ScratchDirectory planted("planted");
-    std::string root = planted.path().substr(0, 3);
-    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((root + kFolder).c_str())) << "a stale " << root + kFolder;
-    std::vector<std::string> places = {planted.path(), planted.path() + kFolder, root + kFolder};
+    const std::string root = planted.path().substr(0, 3);
+    // The root and the folder below it are the prefix's own: what is put there goes
+    // again however the case ends.
+    struct RootCleanup {
+        std::string root, folder;
+        ~RootCleanup()
+        {
+            for (const std::string& place : {root, folder})
+                for (const char* file : {"tarneltray.exe", "tarnelstart.exe", "tarneltray.cmdline"})
+                    DeleteFileA((place + file).c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+    };
+    for (const std::string& stale : {root + kFolder, root + "tarneltray.exe", root + "tarnelstart.exe"})
+        ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(stale.c_str())) << "a stale " << stale;
+    RootCleanup cleanup{root, root + kFolder};
+    const std::vector<std::string> places = {planted.path(), planted.path() + kFolder, root, root + kFolder};
     for (const std::string& place : places) {
         CreateDirectoryA(place.c_str(), nullptr);
         installTray(place);
@@ -394,13 +441,11 @@ TEST_F(StartLauncher, WithoutAnAbsoluteInstallationDirectoryNothingIsStarted)
                 << what << (probeWorks ? ", probe working" : ", probe failing");
         }
     }
+    runUntilATrayHasStarted(program);
     for (const std::string& place : places) EXPECT_EQ("", readFile(place + "tarneltray.cmdline")) << place;
 
     SetCurrentDirectoryA(savedDirectory);
     SetEnvironmentVariableA("PATH", savedPath);
-    for (const char* file : {"tarneltray.exe", "tarnelstart.exe", "tarneltray.cmdline"})
-        DeleteFileA((root + kFolder + file).c_str());
-    RemoveDirectoryA((root + kFolder).c_str());
 }
 
 // The launcher's real OLE start-up made to fail (see OleBrokenProcess.h).
