@@ -110,17 +110,22 @@ TEST_P(HandlerTest, ItemOnlyWithAnIdOfTheRangeAndOnlyWhenInserted)
 // become the list separator and a path of another file, nor a letter the page lacks a
 // '?'. Such a name refuses the whole selection, the names before it included: no item
 // and no command. A name the page carries goes through byte for byte, from a wide
-// drop as from an ANSI one. (Code page 932: HandlerCodePage932Test.cpp.)
+// drop as from an ANSI one. The names but the first are real folders, so that the
+// zip variant's test of the folder does not refuse them on its own.
+// (Code page 932: HandlerCodePage932Test.cpp.)
 TEST_P(HandlerTest, OnlyNamesTheAnsiCodePageCarriesExactlyReachTheBridge)
 {
     ASSERT_EQ(1252u, GetACP());
     const ShellExtCase& c = GetParam();
     UserLanguage lang("en");
     Installation install;
-    const std::string cafe = folders({"caf\xE9"})[0];   // a real folder, for the zip variant
-    const std::wstring fullwidth = L"C:\\x\\a\xFF1E" L"C:\xFF3C" L"x\xFF3C" L"c.txt";
-    const std::wstring japanese = L"C:\\x\\\x65E5\x672C.txt";
+    const std::string cafe = folders({"caf\xE9"})[0];
+    const std::wstring fullwidth = widen(m_scratch.path()) + L"a\xFF1E" L"b\xFF3C" L"c";
+    const std::wstring japanese = widen(m_scratch.path()) + L"\x65E5\x672C";
+    ASSERT_TRUE(CreateDirectoryW(fullwidth.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(japanese.c_str(), NULL));
     const std::vector<std::vector<std::wstring>> refused = {
+        {L"C:\\x\\a\xFF1E" L"C:\xFF3C" L"x\xFF3C" L"c.txt"},   // the name that turned into two
         {fullwidth}, {japanese}, {widen(cafe), fullwidth}, {widen(cafe), japanese}};
     for (const std::vector<std::wstring>& names : refused) {
         Handler handler(c);
@@ -139,6 +144,8 @@ TEST_P(HandlerTest, OnlyNamesTheAnsiCodePageCarriesExactlyReachTheBridge)
     // The two accepted commands start the only lines.
     std::string line = install.program() + " " + c.arguments + " " + cafe + ">\r\n";
     EXPECT_EQ(line + line, install.settledCommandLines(2));
+    RemoveDirectoryW(fullwidth.c_str());
+    RemoveDirectoryW(japanese.c_str());
 }
 
 TEST_P(FileHandlerTest, PgpSuffixesOfTheFirstItemOnlyAndCaseSensitive)
@@ -527,6 +534,22 @@ TEST(HandlerZip, OnlyPlainFoldersAreTaken)
     EXPECT_EQ(S_OK, zip.invoke(MAKEINTRESOURCEA(0)));
     EXPECT_EQ(install.program() + " " + kShellExtCases[2].arguments + " " + plain + ">" + second + ">\r\n",
               install.settledCommandLines());
+}
+
+// The attributes are those of the very folder selected, also in a host whose file
+// functions take ANSI names in the OEM code page: there the ANSI name of "café"
+// (0xE9 under 1252) names another folder.
+TEST(HandlerZip, TheSelectedFolderItselfIsTested)
+{
+    ScratchDirectory scratch("zip");
+    std::string cafe = scratch.makeSubdirectory("caf\xE9");
+    cafe.pop_back();
+    ASSERT_NE(GetACP(), GetOEMCP());
+    Handler zip(kShellExtCases[2]);
+    SetFileApisToOEM();
+    HRESULT hr = zip.initialize({cafe});
+    SetFileApisToANSI();
+    EXPECT_EQ(S_OK, hr);
 }
 
 TEST(HandlerZip, OtherVariantsTakeFilesAndFolders)
