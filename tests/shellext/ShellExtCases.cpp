@@ -107,7 +107,7 @@ std::string Installation::settledCommandLines(int count) const
 {
     DWORD start = GetTickCount();
     if (commandLines(count).empty()) return std::string();
-    Sleep(std::min<DWORD>(std::max<DWORD>(GetTickCount() - start, 1000), 10000));
+    Sleep(std::min<DWORD>(std::max<DWORD>(GetTickCount() - start, 2000), 10000));
     return TestSupport::readFile(record());
 }
 

@@ -76,7 +76,7 @@ public:
     std::string record() const { return m_dir.path() + "tarnelexplorer.cmdline"; }
     // The command lines the bridge was started with, once `count` of them are there.
     std::string commandLines(int count = 1) const { return TestSupport::waitForLines(record(), count); }
-    // The same, read once more after as long again as they took to come (a second at
+    // The same, read once more after as long again as they took to come (two seconds at
     // least): a program started before the last of them, even a little late, has
     // written its line by then too. For the checks that nothing else was started.
     std::string settledCommandLines(int count = 1) const;
