@@ -67,7 +67,7 @@ TEST_P(ModuleLoadTest, OneClassFactoryWhenManyThreadsAskAtOnce)
     const int kThreads = 16;
     const std::string path = dllPath(GetParam());
     const CLSID clsid = guidOf(GetParam().clsid);
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 25; ++round) {
         ASSERT_EQ(nullptr, GetModuleHandleA(path.c_str())) << "still loaded before round " << round;
         Extension extension(path);
         HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
