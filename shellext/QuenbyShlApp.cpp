@@ -1,5 +1,6 @@
 #include "shellext/QuenbyShlApp.h"
 
+#include "afx/AnsiBoundary.h"
 #include "afx/ComGuard.h"
 #include "afx/ComModule.h"
 #include "afx/Spawn.h"
@@ -13,7 +14,7 @@
 namespace {
 
 const char kBridgeProgram[] = "tarnelexplorer.exe";
-// DragQueryFileA's count request.
+// DragQueryFile's count request.
 const UINT kCountRequest = 0xFFFFFFFF;
 
 HRESULT lastErrorResult()
@@ -76,8 +77,7 @@ STDMETHODIMP QuenbyShlApp::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY
 {
     return AfxComGuard([&]() -> HRESULT {
         // No name of an earlier selection may remain in the list.
-        for (CString& name : m_fileNames) name.Empty();
-        m_lastIndex = -1;
+        forgetSelection();
         if (!data) return E_INVALIDARG;
 
         FORMATETC format = {CF_HDROP, NULL, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -89,29 +89,50 @@ STDMETHODIMP QuenbyShlApp::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY
             GlobalUnlock(medium.hGlobal);
         }
         ReleaseStgMedium(&medium);
+        // A refused selection leaves no part of itself behind: acting on the items
+        // read before the refused one would act on less than the user selected.
+        if (FAILED(result)) forgetSelection();
         return result;
     });
 }
 
+void QuenbyShlApp::forgetSelection()
+{
+    for (CString& name : m_fileNames) name.Empty();
+    m_lastIndex = -1;
+}
+
 HRESULT QuenbyShlApp::readSelection(HDROP drop)
 {
-    UINT count = DragQueryFileA(drop, kCountRequest, NULL, 0);
+    // The names are read wide: Explorer's drop data holds UTF-16, and the A call would
+    // convert it with best fit (a fullwidth '>' becomes the list separator) and '?'
+    // for what the ANSI code page lacks, so that the bridge would be handed another
+    // file than the one selected. The W call also reads an ANSI drop, which Windows
+    // converts with the ANSI code page.
+    UINT count = DragQueryFileW(drop, kCountRequest, NULL, 0);
     // Acting on part of a selection (a wipe of the first thousand items) would be a
     // failure reported as success: a larger selection gets no item at all.
     if (count == 0 || count > kMaxNames) return E_INVALIDARG;
 
-    char name[MAX_PATH];
+    wchar_t wide[MAX_PATH];
+    CString name;
     for (UINT i = 0; i < count; ++i) {
         // A name that does not fit the buffer would be stored cut, and could then
-        // name another, existing file.
-        if (DragQueryFileA(drop, i, NULL, 0) >= MAX_PATH) return E_INVALIDARG;
-        if (DragQueryFileA(drop, i, name, MAX_PATH) == 0) continue;
+        // name another, existing file. Every character takes at least one byte in
+        // the ANSI code page, so a wide name that does not fit cannot fit converted.
+        if (DragQueryFileW(drop, i, NULL, 0) >= MAX_PATH) return E_INVALIDARG;
+        if (DragQueryFileW(drop, i, wide, MAX_PATH) == 0) continue;
+        // A name the ANSI code page cannot carry exactly is one we cannot hand on;
+        // converted, it must still fit the 260 bytes of a path, terminator included.
+        if (!AfxWideToAnsiExact(wide, name) || name.GetLength() >= MAX_PATH) return E_INVALIDARG;
         m_fileNames[i] = name;
         m_lastIndex = static_cast<int>(i);
-        if (m_variant.plainDirectoriesOnly && GetFileAttributesA(name) != FILE_ATTRIBUTE_DIRECTORY)
+        // The attributes of the very file selected: the A call would convert the name
+        // again, with the OEM code page in a host that switched its file functions to it.
+        if (m_variant.plainDirectoriesOnly && GetFileAttributesW(wide) != FILE_ATTRIBUTE_DIRECTORY)
             return E_INVALIDARG;
     }
-    return DragQueryFileA(drop, 0, name, MAX_PATH) == 0 ? E_INVALIDARG : S_OK;
+    return DragQueryFileW(drop, 0, wide, MAX_PATH) == 0 ? E_INVALIDARG : S_OK;
 }
 
 BOOL QuenbyShlApp::IsPgpFile(CString name)
@@ -123,18 +144,22 @@ BOOL QuenbyShlApp::IsPgpFile(CString name)
     return FALSE;
 }
 
-STDMETHODIMP QuenbyShlApp::QueryContextMenu(HMENU menu, UINT, UINT firstId, UINT, UINT flags)
+STDMETHODIMP QuenbyShlApp::QueryContextMenu(HMENU menu, UINT, UINT firstId, UINT lastId, UINT flags)
 {
     return AfxComGuard([&]() -> HRESULT {
-        if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        const HRESULT noItem = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+        if (flags & CMF_DEFAULTONLY) return noItem;
+        // The host shares its ids out among its handlers: an id past lastId is another
+        // handler's, and a click on either item could then start the other command.
+        if (firstId > lastId || !hasSelection()) return noItem;
         TarnelMessageMgr messages;
         CString text = messages.getMessage(m_variant.menuKey);
         if (m_variant.pgpRule != PGP_IGNORED && IsPgpFile(m_fileNames[0])) {
-            if (m_variant.pgpRule == PGP_HIDES_ITEM) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+            if (m_variant.pgpRule == PGP_HIDES_ITEM) return noItem;
             text = messages.getMessage(m_variant.pgpMenuKey);
         }
         // Always at the top of the menu, whatever position Explorer offers.
-        InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, firstId, text);
+        if (!InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, firstId, text)) return noItem;
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
     });
 }
@@ -161,6 +186,8 @@ STDMETHODIMP QuenbyShlApp::InvokeCommand(CMINVOKECOMMANDINFO* info)
         if (!info) return E_INVALIDARG;
         UINT_PTR verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
         if (HIWORD(verb) != 0 || LOWORD(verb) != 0) return E_INVALIDARG;
+        // Without a selection no item was offered, so there is no command to carry out.
+        if (!hasSelection()) return E_INVALIDARG;
         return startBridge();
     });
 }

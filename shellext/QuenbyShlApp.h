@@ -34,7 +34,9 @@ private:
     explicit QuenbyShlApp(const ShellExtVariant& variant);
     virtual ~QuenbyShlApp();
 
+    void forgetSelection();
     HRESULT readSelection(HDROP drop);
+    bool hasSelection() const { return m_lastIndex >= 0; }
     HRESULT startBridge() const;
     CString nameList() const;
 

@@ -56,19 +56,27 @@ TEST_P(ModuleTest, OneClassFactoryForEveryRequest)
     first->Release();
 }
 
-TEST_P(ModuleTest, OneClassFactoryWhenManyThreadsAskAtOnce)
+// Every round loads the DLL afresh, so that its threads race for the first factory:
+// no other reference may keep it loaded in between, hence no fixture DLL here.
+class ModuleLoadTest : public ::testing::TestWithParam<ShellExtCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Dlls, ModuleLoadTest, ::testing::ValuesIn(kShellExtCases), caseName);
+
+TEST_P(ModuleLoadTest, OneClassFactoryWhenManyThreadsAskAtOnce)
 {
     const int kThreads = 16;
-    for (int round = 0; round < 10; ++round) {
-        // A fresh load each round, so that the threads race for the first factory.
-        Extension extension(dllPath(GetParam()));
+    const std::string path = dllPath(GetParam());
+    const CLSID clsid = guidOf(GetParam().clsid);
+    for (int round = 0; round < 25; ++round) {
+        ASSERT_EQ(nullptr, GetModuleHandleA(path.c_str())) << "still loaded before round " << round;
+        Extension extension(path);
         HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
         IClassFactory* got[kThreads] = {};
         std::vector<std::thread> threads;
         for (int i = 0; i < kThreads; ++i)
             threads.emplace_back([&, i] {
                 WaitForSingleObject(go, INFINITE);
-                extension.getClassObject(m_clsid, IID_IClassFactory, reinterpret_cast<void**>(&got[i]));
+                extension.getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&got[i]));
             });
         SetEvent(go);
         for (std::thread& t : threads) t.join();

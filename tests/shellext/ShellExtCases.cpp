@@ -1,5 +1,6 @@
 #include "ShellExtCases.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 const ShellExtCase kShellExtCases[4] = {
@@ -65,12 +66,21 @@ HRESULT Handler::initialize(const std::vector<std::string>& names, ShellHost::Dr
     return hr;
 }
 
-HRESULT Handler::queryMenu(UINT index, UINT flags, std::vector<ShellHost::MenuItem>& items)
+HRESULT Handler::initializeWide(const std::vector<std::wstring>& names, ShellHost::DropKind kind)
+{
+    IDataObject* data = ShellHost::createDropData(names, kind);
+    HRESULT hr = m_init->Initialize(NULL, data, NULL);
+    data->Release();
+    return hr;
+}
+
+HRESULT Handler::queryMenu(UINT index, UINT flags, std::vector<ShellHost::MenuItem>& items, UINT firstId,
+                           UINT lastId)
 {
     HMENU popup = CreatePopupMenu();
     AppendMenuA(popup, MF_STRING, 1, "Open");
     AppendMenuA(popup, MF_STRING, 2, "Properties");
-    HRESULT hr = m_menu->QueryContextMenu(popup, index, kFirstId, kFirstId + 50, flags);
+    HRESULT hr = m_menu->QueryContextMenu(popup, index, firstId, lastId, flags);
     items = ShellHost::readMenu(popup);
     DestroyMenu(popup);
     return hr;
@@ -83,6 +93,27 @@ HRESULT Handler::invoke(LPCSTR verb)
     info.lpVerb = verb;
     info.nShow = SW_SHOWNORMAL;
     return m_menu->InvokeCommand(&info);
+}
+
+Installation::Installation()
+    : m_dir("install"), m_runtimeLib(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnel", "RuntimeLib")
+{
+    m_program = m_dir.copyIn(TestSupport::buildPath("tests/fixtures/cmdlinerecorder/cmdlinerecorder.exe"),
+                             "tarnelexplorer.exe");
+    nameInRegistry();
+}
+
+std::string Installation::settledCommandLines(int count) const
+{
+    DWORD start = GetTickCount();
+    if (commandLines(count).empty()) return std::string();
+    Sleep(std::min<DWORD>(std::max<DWORD>(GetTickCount() - start, 2000), 10000));
+    return TestSupport::readFile(record());
+}
+
+void Installation::nameInRegistry()
+{
+    m_runtimeLib.setText(m_dir.path() + "tarnel.dll");
 }
 
 UserLanguage::UserLanguage(const char* language)
